@@ -1,0 +1,120 @@
+#include <cmath>
+#include <filesystem>
+
+#include "panel/cutouts.hpp"
+#include "panel/errors.hpp"
+#include "panel/frame.hpp"
+#include "panel/hatching.hpp"
+#include "panel/labels.hpp"
+#include "panel/layout.hpp"
+#include "panel/output_file.hpp"
+#include "panel/panel.hpp"
+#include "panel/project.hpp"
+#include "panel/screws.hpp"
+#include "panel/section.hpp"
+#include "panel/vectorize.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct PassLayers {
+    bool text;
+    bool components;
+    bool outline;
+    bool recess;
+    float screw_size_top;
+    float screw_size_bottom;
+    float screw_head_diameter;
+};
+
+fs::path output_folder(const std::string& json_file, const std::string& output_directory) {
+    if (output_directory.empty()) {
+        throw RunError("the output directory is empty; give a folder with -o");
+    }
+    const fs::path stem = fs::path(json_file).stem();
+    if (stem.empty() || stem == "." || stem == "..") {
+        throw RunError("the project file name \"" + json_file + "\" gives no name for the output folder");
+    }
+    return fs::path(output_directory) / stem;
+}
+
+PanelSize checked_panel_size(const std::string& key, const BoxSize& box, const Arguments& args, const Place& place) {
+    const PanelSize size = panel_size(section_kind(key), box.width, box.height, args.material_thickness,
+                                      args.box_height_3d, args.outer_sizing);
+    if (!std::isfinite(size.width * cm_to_px) || !std::isfinite(size.height * cm_to_px)) {
+        fail_at(place, "", "the panel size is out of range (check --material-thickness and --box-height-3d)");
+    }
+    return size;
+}
+
+void check_document_size(const SectionDocument& doc, const Place& place) {
+    if (doc.svg.size() > max_document_bytes) {
+        fail_at(place, "", "the drawing grows past the limit of " + std::to_string(max_document_bytes >> 20) +
+                               " MiB for one SVG file");
+    }
+}
+
+std::string build_section(const std::string& key, const json& section, const BoxSize& box, const PassLayers& pass,
+                          const Arguments& args, const Place& place, RunContext& context) {
+    const PanelSize size = checked_panel_size(key, box, args, place);
+    SectionDocument doc;
+    doc.svg = prepare_header(size.width, size.height, static_cast<int>(args.font_size));
+    for (const auto& [component_key, value] : section_members(section, place)) {
+        Component component = read_component(component_key, *value, place);
+        if (pass.components) {
+            draw_cutout(component, doc.svg);
+        }
+        if (pass.recess) {
+            draw_recess(component, args.recess_lines_per_mm, doc, context.out);
+        }
+        if (pass.text) {
+            draw_label(component, doc, context.out);
+        }
+        check_document_size(doc, component.place);
+    }
+    draw_screws(key, box, pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, doc.svg,
+                context.out, place);
+    doc.svg += draw_board(size.width, size.height, pass.outline);
+    doc.svg += svg_footer;
+    check_document_size(doc, place);
+    return std::move(doc.svg);
+}
+
+}  // namespace
+
+void draw_all(const std::string& json_file, const std::string& output_directory, bool text, bool components,
+              bool outline, bool recess, float screw_size_top, float screw_size_bottom, float screw_head_diameter,
+              const Arguments& args, RunContext& context) {
+    const PassLayers pass{text, components, outline, recess, screw_size_top, screw_size_bottom, screw_head_diameter};
+    const json project = load_project(json_file);
+    const BoxSize box = read_box_size(project, json_file);
+    const fs::path folder = output_folder(json_file, output_directory);
+    create_output_folder(folder);
+
+    const auto suffix = layer_suffix(args.separate_files, text, components, outline, recess, screw_size_top,
+                                     screw_size_bottom, screw_head_diameter);
+    if (!suffix) {
+        return;
+    }
+    for (const auto& [key, section] : project.items()) {
+        if (!is_section_key(key)) {
+            continue;
+        }
+        const Place place{json_file, key, {}};
+        if (auto reason = unsafe_file_name_reason(key)) {
+            fail_at(place, "", *reason);
+        }
+        context.out << "## Currently on section: " << key << " ##" << std::endl;
+        const std::string svg = build_section(key, section, box, pass, args, place, context);
+        if (args.simulate) {
+            continue;
+        }
+        const fs::path path = folder / (key + *suffix + ".svg");
+        write_output_file(path, svg);
+        context.out << "Creation of SVG for " << key << *suffix << " successful." << std::endl;
+        if (args.vectorize) {
+            vectorize_file(key, *suffix, path, args, context);
+        }
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+// A problem with the project file or the output folder that ends the run.
+// The message names the file and, where there is one, the section, the
+// component and the key.
+class RunError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// No SVG document may grow beyond this: every real panel stays far below it,
+// and a typo (a visible size in metres, a density of a million lines per mm)
+// is refused before it fills the disk or the memory.
+constexpr std::size_t max_document_bytes = std::size_t{1} << 30;
+
+// Where in the project file a value comes from; empty parts are left out of
+// the message.
+struct Place {
+    std::string file;
+    std::string section;
+    std::optional<std::string> component;
+};
+
+[[noreturn]] void fail_at(const Place& place, const std::string& key, const std::string& problem);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// Fixed-point text with exactly `decimals` digits after the point, as a
+// stream in fixed mode writes it: no exponent, "-0.00" for tiny negatives.
+std::string format_float_as_str(double value, int decimals);
+// Appends the same text to `out` without a temporary string.
+void append_float(std::string& out, double value, int decimals = 2);
+
+// "translate(x,y) rotate(degrees)": turns a shape drawn about the origin and
+// moves its centre to (x, y).
+void append_turn(std::string& out, float x, float y, int degrees);
+
+// The header with the panel size (cm, converted to px) and the font size filled in.
+std::string prepare_header(float width_cm, float height_cm, int font_size_px);
+
+// The border rectangle around the whole panel, or nothing when outline is off.
+std::string draw_board(float width_cm, float height_cm, bool outline);

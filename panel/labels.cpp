@@ -1,0 +1,108 @@
+#include "panel/labels.hpp"
+
+#include "panel/errors.hpp"
+#include "panel/frame.hpp"
+
+namespace {
+
+bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// Knobs and buttons are numbered across the section: pots from their id,
+// faders after the pots seen so far, buttons after both.
+void number_label(Component& c, SectionDocument& doc) {
+    if (contains(c.key, "pot")) {
+        ++doc.pot_counter;
+        c.label_number = static_cast<long long>(read_whole_number(*c.object, "id", c.place)) + 1;
+    } else if (contains(c.key, "fader")) {
+        ++doc.fader_counter;
+        c.label_number = static_cast<long long>(read_whole_number(*c.object, "id", c.place)) - doc.pot_counter;
+    } else if (contains(c.key, "button")) {
+        c.label_number = static_cast<long long>(read_whole_number(*c.object, "id", c.place)) - doc.pot_counter -
+                         doc.fader_counter;
+    }
+}
+
+// Characters XML 1.0 does not allow at all; no escape makes them readable.
+bool has_forbidden_control(const std::string& text) {
+    for (unsigned char ch : text) {
+        if (ch < 0x20 && ch != '\t' && ch != '\n' && ch != '\r') {
+            return true;
+        }
+    }
+    return false;
+}
+
+struct Position {
+    float x;
+    float y;
+};
+
+// The text is turned about the origin, so its position is given in the turned
+// frame; the gap to the component differs per side.
+Position label_position(int rotation, float x, float y, float vh) {
+    switch (rotation) {
+        case 90:
+            return {y, -(vh / 2 + x) - 5};
+        case 180:
+            return {-x, -(vh / 2 + y + 10)};
+        case 270:
+            return {-y, x - vh / 2 - 6};
+        default:
+            return {x, y - vh / 2 - 8};
+    }
+}
+
+}  // namespace
+
+std::string escape_xml_text(const std::string& text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char ch : text) {
+        switch (ch) {
+            case '&': escaped += "&amp;"; break;
+            case '<': escaped += "&lt;"; break;
+            case '>': escaped += "&gt;"; break;
+            default: escaped += ch;
+        }
+    }
+    return escaped;
+}
+
+void draw_label(Component& c, SectionDocument& doc, std::ostream& out) {
+    if (c.call_name == "Screen") {
+        return;
+    }
+    number_label(c, doc);
+    std::string label = c.call_name;
+    if (label == "Knob" || label == "Button") {
+        label += ' ';
+        append_float(label, static_cast<double>(c.label_number));
+    }
+    if (label.empty()) {
+        return;
+    }
+    if (has_forbidden_control(label)) {
+        fail_at(c.place, "call_name", "the name holds a control character that an SVG file cannot carry");
+    }
+    out << "Creating text: " << label << " for " << c.key << std::endl;
+    int rotation = c.rotation;
+    if (rotation > 0) {
+        out << " - Rotation of " << c.call_name << " is " << rotation << std::endl;
+    }
+    if (rotation != 0 && rotation != 90 && rotation != 180 && rotation != 270) {
+        out << "Warning: Rotations for text are supported only for 0, 90, 180, and 270 degrees for now. Assuming 0."
+            << std::endl;
+        rotation = 0;
+    }
+    const Position at = label_position(rotation, c.x, c.y, c.visible_height);
+    std::string& svg = doc.svg;
+    svg += "<text x=\"";
+    append_float(svg, at.x);
+    svg += "\" y=\"";
+    append_float(svg, at.y);
+    svg += "\" class=\"text\" fill=\"black\" transform=\"rotate(";
+    append_float(svg, rotation);
+    svg += ")\" dominant-baseline=\"central\" text-anchor=\"middle\">";
+    svg += escape_xml_text(label);
+    svg += "</text>";
+}

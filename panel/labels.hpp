@@ -1,0 +1,14 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "panel/project.hpp"
+#include "panel/section.hpp"
+
+// Label text made safe for XML character data: &, < and > become entities.
+std::string escape_xml_text(const std::string& text);
+
+// The text layer of one component: numbers pots, faders and buttons by the
+// section's counters, then writes the label beside the component.
+void draw_label(Component& c, SectionDocument& doc, std::ostream& out);

@@ -1,0 +1,45 @@
+#include "panel/output_file.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "panel/errors.hpp"
+
+namespace fs = std::filesystem;
+
+void create_output_folder(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) {
+        throw RunError("cannot create the output folder \"" + folder.string() + "\": " + ec.message());
+    }
+    if (!fs::is_directory(folder, ec)) {
+        throw RunError("cannot create the output folder \"" + folder.string() + "\": a file of that name is in the way");
+    }
+}
+
+void write_output_file(const fs::path& path, const std::string& content) {
+    fs::path partial = path;
+    partial += ".partial";
+    {
+        std::ofstream file(partial, std::ios::trunc);
+        if (file) {
+            file.write(content.data(), static_cast<std::streamsize>(content.size()));
+            file.close();
+        }
+        if (!file) {
+            const std::string reason = std::strerror(errno);
+            std::error_code ignored;
+            fs::remove(partial, ignored);
+            throw RunError("cannot write the output file \"" + path.string() + "\": " + reason);
+        }
+    }
+    std::error_code ec;
+    fs::rename(partial, path, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(partial, ignored);
+        throw RunError("cannot write the output file \"" + path.string() + "\": " + ec.message());
+    }
+}

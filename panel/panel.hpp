@@ -1,0 +1,30 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "settings/arguments.hpp"
+
+class CommandRunner;
+
+// Pixels per centimetre in every SVG this program writes.
+extern const float cm_to_px;
+// The document frame: a header with three placeholders, and the footer that
+// closes the group the header opens.
+extern const std::string svg_header;
+extern const std::string svg_footer;
+
+// Where a pass writes its console lines and how it reaches the outside world.
+struct RunContext {
+    std::ostream& out;
+    std::ostream& err;
+    CommandRunner& commands;
+};
+
+// One output pass: reads the project file, creates <output_directory>/<stem>
+// and writes one SVG per section with the selected layers. Throws
+// RunError (panel/errors.hpp) when the project file or the output folder
+// cannot be used; files written before stay.
+void draw_all(const std::string& json_file, const std::string& output_directory, bool text, bool components,
+              bool outline, bool recess, float screw_size_top, float screw_size_bottom, float screw_head_diameter,
+              const Arguments& args, RunContext& context);

@@ -1,0 +1,194 @@
+#include "panel/project.hpp"
+
+#include <cerrno>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "panel/panel.hpp"
+
+json load_project(const std::string& path) {
+    Place place{path, {}, {}};
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        fail_at(place, "", "this is a folder, not a file");
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        fail_at(place, "", std::string("cannot open the file: ") + std::strerror(errno));
+    }
+    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        fail_at(place, "", "cannot read the file");
+    }
+    if (content.find_first_not_of(" \t\r\n") == std::string::npos) {
+        fail_at(place, "", "the file is empty");
+    }
+    json project;
+    std::istringstream in(std::move(content));
+    try {
+        in >> project;
+    } catch (const json::exception& e) {
+        fail_at(place, "", std::string("not valid JSON: ") + e.what());
+    }
+    if (!project.is_object()) {
+        fail_at(place, "", std::string("the top level must be an object, found ") + project.type_name());
+    }
+    return project;
+}
+
+namespace {
+
+const json& member(const json& object, const char* key, const Place& place) {
+    auto it = object.find(key);
+    if (it == object.end()) {
+        fail_at(place, key, "missing");
+    }
+    return *it;
+}
+
+double read_number(const json& value, const char* key, const Place& place) {
+    if (!value.is_number()) {
+        fail_at(place, key, std::string("expected a number, found ") + value.type_name());
+    }
+    return value.get<double>();
+}
+
+// Whole numbers go straight to single precision, as the JSON layer converts
+// them; only fractions pass through double.
+float read_single(const json& value, const char* key, const Place& place) {
+    if (value.is_number_unsigned()) {
+        return static_cast<float>(value.get<unsigned long long>());
+    }
+    if (value.is_number_integer()) {
+        return static_cast<float>(value.get<long long>());
+    }
+    double number = read_number(value, key, place);
+    if (!(std::fabs(number) <= FLT_MAX)) {
+        fail_at(place, key, "the number is out of range");
+    }
+    return static_cast<float>(number);
+}
+
+float read_float(const json& object, const char* key, const Place& place) {
+    return read_single(member(object, key, place), key, place);
+}
+
+// A length in pixels must stay a finite number, or no coordinate can be written.
+float checked_px(float px, const char* key, const Place& place) {
+    if (!std::isfinite(px)) {
+        fail_at(place, key, "the number is out of range once converted to pixels");
+    }
+    return px;
+}
+
+float optional_float(const json& object, const char* key, const Place& place, float fallback) {
+    auto it = object.find(key);
+    return it == object.end() ? fallback : read_single(*it, key, place);
+}
+
+// Drill and visible diameters are read in double precision and only the
+// pixel value is narrowed.
+float diameter_px(const json& object, const char* key, const Place& place) {
+    auto it = object.find(key);
+    double cm = it == object.end() ? 0.0 : read_number(*it, key, place);
+    double px = cm * static_cast<double>(cm_to_px);
+    return checked_px(static_cast<float>(std::fabs(px) <= FLT_MAX ? px : HUGE_VAL), key, place);
+}
+
+std::string optional_string(const json& object, const char* key, const Place& place) {
+    auto it = object.find(key);
+    if (it == object.end()) {
+        return {};
+    }
+    if (!it->is_string()) {
+        fail_at(place, key, std::string("expected a string, found ") + it->type_name());
+    }
+    return it->get_ref<const std::string&>();
+}
+
+}  // namespace
+
+int read_whole_number(const json& object, const char* key, const Place& place) {
+    const json& value = member(object, key, place);
+    if (value.is_number_unsigned()) {
+        if (value.get<unsigned long long>() > static_cast<unsigned long long>(INT_MAX)) {
+            fail_at(place, key, "the whole number is out of range");
+        }
+        return static_cast<int>(value.get<unsigned long long>());
+    }
+    if (value.is_number_integer()) {
+        long long whole = value.get<long long>();
+        if (whole < INT_MIN || whole > INT_MAX) {
+            fail_at(place, key, "the whole number is out of range");
+        }
+        return static_cast<int>(whole);
+    }
+    double whole = std::trunc(read_number(value, key, place));
+    if (!(whole >= INT_MIN && whole <= INT_MAX)) {
+        fail_at(place, key, "the whole number is out of range");
+    }
+    return static_cast<int>(whole);
+}
+
+BoxSize read_box_size(const json& project, const std::string& path) {
+    Place place{path, {}, {}};
+    const json& generic = member(project, "Generic", place);
+    if (!generic.is_object()) {
+        fail_at(place, "Generic", std::string("expected an object, found ") + generic.type_name());
+    }
+    Place inside{path, "Generic", {}};
+    BoxSize box{read_float(generic, "width", inside), read_float(generic, "height", inside)};
+    checked_px(box.width * cm_to_px, "width", inside);
+    checked_px(box.height * cm_to_px, "height", inside);
+    return box;
+}
+
+std::vector<std::pair<std::string, const json*>> section_members(const json& section, const Place& place) {
+    std::vector<std::pair<std::string, const json*>> members;
+    if (section.is_object()) {
+        for (const auto& [key, value] : section.items()) {
+            members.emplace_back(key, &value);
+        }
+    } else if (section.is_array()) {
+        for (std::size_t i = 0; i < section.size(); ++i) {
+            members.emplace_back(std::to_string(i), &section[i]);
+        }
+    } else if (!section.is_null()) {
+        fail_at(place, "", std::string("a section must be an object of components, found ") + section.type_name());
+    }
+    return members;
+}
+
+Component read_component(const std::string& key, const json& value, const Place& section_place) {
+    Component c;
+    c.key = key;
+    c.object = &value;
+    c.place = section_place;
+    c.place.component = key;
+    const Place& at = c.place;
+    if (!value.is_object()) {
+        fail_at(at, "", std::string("a component must be an object, found ") + value.type_name());
+    }
+    c.x = checked_px(read_float(value, "location_x", at) * cm_to_px, "location_x", at);
+    c.y = checked_px(read_float(value, "location_y", at) * cm_to_px, "location_y", at);
+    c.call_name = optional_string(value, "call_name", at);
+    c.rotation = value.contains("rotation") ? read_whole_number(value, "rotation", at) : 0;
+    c.drill_diameter = diameter_px(value, "drill_diameter", at);
+    c.visible_diameter = diameter_px(value, "visible_diameter", at);
+    // Absent rectangle sizes fall back through the drill diameter.
+    c.drill_width = checked_px(optional_float(value, "drill_width", at, c.drill_diameter / cm_to_px) * cm_to_px,
+                               "drill_width", at);
+    c.drill_height = checked_px(
+        optional_float(value, "drill_height", at, c.drill_diameter / cm_to_px) * cm_to_px, "drill_height", at);
+    c.visible_width = checked_px(
+        optional_float(value, "visible_width", at, c.drill_width / cm_to_px) * cm_to_px, "visible_width", at);
+    c.visible_height = checked_px(
+        optional_float(value, "visible_height", at, c.drill_height / cm_to_px) * cm_to_px, "visible_height", at);
+    return c;
+}

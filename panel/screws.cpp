@@ -1,0 +1,82 @@
+#include "panel/screws.hpp"
+
+#include <cmath>
+
+#include "panel/frame.hpp"
+#include "panel/hatching.hpp"
+#include "panel/panel.hpp"
+
+namespace {
+
+bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+void append_hole(std::string& svg, float x, float y, float r, std::ostream& out) {
+    out << "Adding screw at position (" << format_float_as_str(mm_to_px(x), 2) << ","
+        << format_float_as_str(mm_to_px(y), 2) << ")" << std::endl;
+    svg += "<circle cx=\"";
+    append_float(svg, mm_to_px(x));
+    svg += "\" cy=\"";
+    append_float(svg, mm_to_px(y));
+    svg += "\" r=\"";
+    append_float(svg, mm_to_px(r));
+    svg += "\" fill=\"none\" stroke=\"black\" stroke-width=\"1\"/>";
+}
+
+}  // namespace
+
+float mm_to_px(float mm) { return (mm / 10.0f) * cm_to_px; }
+
+ScrewLayout screw_layout(const std::string& section, const BoxSize& box, const Arguments& a) {
+    ScrewLayout layout;
+    const bool through_top = a.screw_size_top > 0 && (contains(section, "_Main") || contains(section, "_Top"));
+    const bool through_bottom = a.screw_size_bottom > 0 && contains(section, "_Bottom");
+    if (!through_top && !through_bottom) {
+        return layout;
+    }
+    layout.takes_screws = true;
+    const float diameter = through_bottom ? a.screw_size_bottom : a.screw_size_top;
+    layout.hole_radius = diameter / 2;
+    layout.head_radius = a.screw_head_diameter / 2;
+    const float clearance = layout.head_radius >= layout.hole_radius ? layout.head_radius : layout.hole_radius;
+    const float t = a.material_thickness;
+    const float e = a.screw_extra_margin;
+    const float inset = clearance + t + e;
+    const float far_x = 10 * box.width - t - clearance - e;
+    const float far_y = 10 * box.height - t - clearance - e;
+    const float corners[4][2] = {{inset, inset}, {far_x, inset}, {inset, far_y}, {far_x, far_y}};
+    for (int i = 0; i < 4; ++i) {
+        layout.corners[i][0] = corners[i][0];
+        layout.corners[i][1] = corners[i][1];
+    }
+    return layout;
+}
+
+void draw_screws(const std::string& section, const BoxSize& box, float pass_top, float pass_bottom, float pass_head,
+                 const Arguments& args, std::string& svg, std::ostream& out, const Place& place) {
+    const ScrewLayout layout = screw_layout(section, box, args);
+    if (!layout.takes_screws) {
+        return;
+    }
+    for (float mm : {layout.hole_radius, layout.head_radius, layout.corners[3][0], layout.corners[3][1]}) {
+        if (!std::isfinite(mm_to_px(mm))) {
+            fail_at(place, "", "the screw settings put the screws out of any drawable range");
+        }
+    }
+    const float step_mm = 1.0f / args.recess_lines_per_mm;
+    for (const auto& corner : layout.corners) {
+        const float x = corner[0];
+        const float y = corner[1];
+        if (pass_top > 0 || pass_bottom > 0) {
+            append_hole(svg, x, y, layout.hole_radius, out);
+        }
+        if (pass_head > 0) {
+            out << "Adding recess for screw: (" << format_float_as_str(mm_to_px(x), 2) << ","
+                << format_float_as_str(mm_to_px(y), 2) << ")" << std::endl;
+            try {
+                circle_hatch(svg, x, y, layout.head_radius, step_mm, mm_to_px);
+            } catch (const HatchProblem& problem) {
+                fail_at(place, "", std::string("screw head recess (--screw-head-diameter): ") + problem.what());
+            }
+        }
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "panel/panel.hpp"
+#include "settings/arguments.hpp"
+
+struct CommandResult {
+    int status = 0;
+    std::string output;  // what the command printed, both streams together
+};
+
+// The outside world of the vectorization step: running a command line and the
+// pause after a successful run. Tests hand in a fake.
+class CommandRunner {
+public:
+    virtual ~CommandRunner() = default;
+    virtual CommandResult run(const std::string& command_line) = 0;
+    virtual void pause() = 0;
+};
+
+// Runs commands through the system's command processor and really waits.
+class SystemCommandRunner : public CommandRunner {
+public:
+    CommandResult run(const std::string& command_line) override;
+    void pause() override;
+};
+
+// The written file's own name with ".svg" replaced by "_vector.svg", in the
+// same folder.
+std::filesystem::path vector_path_for(const std::filesystem::path& svg_path);
+
+// One argument for the command processor: a space or a shell character in it
+// stays part of the path and never runs as a command.
+std::string quote_path(const std::string& path);
+
+// The Inkscape command line; the inkscape command itself goes in unquoted so
+// that users may give a wrapper there.
+std::string inkscape_command_line(const std::string& inkscape, const std::string& vector_path,
+                                  const std::string& svg_path);
+
+// Converts a written SVG to paths with Inkscape. Failures are reported and
+// never end the run; the plain file is removed only when the vector file is
+// there.
+void vectorize_file(const std::string& section, const std::string& suffix, const std::filesystem::path& svg_path,
+                    const Arguments& args, RunContext& context);

@@ -1,0 +1,65 @@
+#include "settings/arguments.hpp"
+
+const std::string VERSION = "1.0.0";
+
+namespace {
+
+const char* yes_no(bool value) { return value ? "Yes" : "No"; }
+
+}  // namespace
+
+bool has_output_layer(const Arguments& args) {
+    return args.text || args.components || args.outline || args.recess;
+}
+
+void print_banner(std::ostream& out) {
+    out << "== ZELKORA SVG Generator for Laser Engraving Machines ==" << std::endl;
+    out << std::endl;
+    out << "== Version: " << VERSION << " ==" << std::endl;
+    out << std::endl;
+    out << "== Website: https://www.zelkora.com ==" << std::endl;
+    out << "== Disclaimer: This software is provided as-is, with no guarantees. Use at your own risk. =="
+        << std::endl;
+}
+
+// Floats print in the stream's default form (six significant digits), so the
+// report shows 3 as 3 and 1234567 as 1.23457e+06.
+void print_settings_report(const Arguments& a, std::ostream& out) {
+    out << "~~~~~ Settings ~~~~~" << std::endl;
+    out << "Box height in 3D: " << a.box_height_3d << " mm" << std::endl;
+    out << "Outer sizing enabled: " << yes_no(a.outer_sizing) << std::endl;
+    out << "Text enabled: " << yes_no(a.text) << " (Font Size: " << a.font_size << " px)" << std::endl;
+    out << "Components enabled: " << yes_no(a.components) << std::endl;
+    out << "Side outline enabled: " << yes_no(a.outline) << std::endl;
+    out << "Recess for components enabled: " << yes_no(a.recess) << std::endl;
+    out << "Line per mm for recess areas: " << a.recess_lines_per_mm << std::endl;
+    out << "Material thickness: " << a.material_thickness << " mm" << std::endl;
+    out << "Screw size top: " << a.screw_size_top << " mm" << std::endl;
+    out << "Screw size bottom: " << a.screw_size_bottom << " mm" << std::endl;
+    out << "Screw head diameter: " << a.screw_head_diameter << " mm" << std::endl;
+    out << "Screw extra margin: " << a.screw_extra_margin << " mm" << std::endl;
+    out << "Separate all output files: " << yes_no(a.separate_files) << std::endl;
+    out << "Vectorize enabled: " << yes_no(a.vectorize) << std::endl;
+    out << "Keep original files: " << yes_no(a.keep_files) << std::endl;
+    out << "Simulation enabled: " << yes_no(a.simulate) << std::endl;
+    out << "Inkscape path: " << a.inkscape_path << std::endl;
+    out << "======================" << std::endl;
+}
+
+bool print_advisories(const Arguments& a, std::ostream& out) {
+    if (!has_output_layer(a)) {
+        out << "No output option selected. Use one or more of --text, --components, --outline, --recess."
+            << std::endl;
+        return false;
+    }
+    if (a.recess && !a.separate_files) {
+        out << "Warning: Using --recess without --separate-files may cause the recesses overlap with the "
+               "drill holes/areas!"
+            << std::endl;
+    }
+    if (a.recess && a.recess_lines_per_mm == 1.0f) {
+        out << "Note: Consider using --recess with --recess-lines-per-mm to have more control over line count."
+            << std::endl;
+    }
+    return true;
+}

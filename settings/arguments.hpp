@@ -1,0 +1,40 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+// The run settings, filled once from the command line and read-only after.
+// Field names follow the long option names.
+struct Arguments {
+    std::string json_file;
+    std::string output_directory;
+    float material_thickness;
+    float box_height_3d;
+    float font_size;
+    bool text = true;
+    bool components = true;
+    bool outline = true;
+    bool recess = false;
+    float recess_lines_per_mm;
+    bool vectorize = true;
+    bool separate_files = false;
+    bool keep_files = false;
+    bool outer_sizing = false;
+    std::string inkscape_path;
+    float screw_size_top;
+    float screw_size_bottom;
+    float screw_head_diameter;
+    float screw_extra_margin;
+    bool simulate = false;
+};
+
+extern const std::string VERSION;
+
+// True when at least one drawing layer is switched on (screws do not count).
+bool has_output_layer(const Arguments& args);
+
+void print_banner(std::ostream& out);
+void print_settings_report(const Arguments& args, std::ostream& out);
+// The no-output refusal, the recess warning and the density note.
+// Returns false when the run must stop because no layer is selected.
+bool print_advisories(const Arguments& args, std::ostream& out);

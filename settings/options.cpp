@@ -1,0 +1,124 @@
+#include "settings/options.hpp"
+
+#include <cmath>
+#include <sstream>
+
+#ifdef _WIN32
+const std::string default_inkscape_path = "C:\\\\Progra~1\\\\Inkscape\\\\bin\\\\inkscape.com";
+#else
+const std::string default_inkscape_path = "inkscape";
+#endif
+
+namespace {
+
+#ifdef _WIN32
+const std::string open_quote = "'";
+const std::string close_quote = "'";
+#else
+const std::string open_quote = "\u2018";
+const std::string close_quote = "\u2019";
+#endif
+
+// The option library reads numbers with a stream and stops at the first
+// character it cannot use, so "1,5" would quietly become 1. Accept a value
+// only when the stream reads it to its very end.
+template <typename T>
+bool reads_completely(const std::string& text) {
+    std::istringstream in(text);
+    T value{};
+    in >> value;
+    return !in.fail() && in.peek() == std::char_traits<char>::eof();
+}
+
+bool is_float_option(const std::string& name) {
+    return name == "material-thickness" || name == "box-height-3d" || name == "recess-lines-per-mm" ||
+           name == "screw-size-top" || name == "screw-size-bottom" || name == "screw-head-diameter" ||
+           name == "screw-extra-margin";
+}
+
+void refuse_partial_numbers(const cxxopts::ParseResult& result) {
+    for (const auto& given : result.arguments()) {
+        bool complete = true;
+        if (is_float_option(given.key())) {
+            complete = reads_completely<float>(given.value());
+        } else if (given.key() == "font-size") {
+            complete = reads_completely<int>(given.value());
+        }
+        if (!complete) {
+            throw cxxopts::exceptions::incorrect_argument_type(given.value());
+        }
+    }
+}
+
+}  // namespace
+
+std::string program_description(int current_year) {
+    return "ZELKORA SVG Generator for Laser Engraving Machines (v." + VERSION + ")\n" + "\n" +
+           "(c) 2024-" + std::to_string(current_year) + " ZELKORA. All rights reserved.\n" +
+           "Website: https://www.zelkora.com\n" +
+           "Disclaimer: This software is provided as-is, with no guarantees. Use at your own risk.";
+}
+
+cxxopts::Options make_options(const std::string& program_name, int current_year) {
+    cxxopts::Options options(program_name, program_description(current_year));
+    options.add_options("")
+        ("j,json-file", "Path to the project JSON file", cxxopts::value<std::string>(), "")
+        ("o,output-directory", "Directory to store the output", cxxopts::value<std::string>(), "")
+        ("m,material-thickness", "Material thickness in mm", cxxopts::value<float>(), "")
+        ("b,box-height-3d", "Box height in 3D in mm", cxxopts::value<float>(), "")
+        ("t,text", "Enable text output of components", cxxopts::value<bool>()->default_value("true"), "")
+        ("f,font-size", "Font size of component text in px", cxxopts::value<int>()->default_value("8"), "")
+        ("c,components", "Enable component output", cxxopts::value<bool>()->default_value("true"), "")
+        ("l,outline", "Enable side outline output", cxxopts::value<bool>()->default_value("true"), "")
+        ("r,recess", "Enable recess output for components", cxxopts::value<bool>()->default_value("false"), "")
+        ("n,recess-lines-per-mm", "Recess lines per mm", cxxopts::value<float>()->default_value("1"), "")
+        ("v,vectorize", "Vectorize output", cxxopts::value<bool>()->default_value("true"), "")
+        ("e,separate-files", "Separate all outputs to their files for easier engraving and cutting",
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("k,keep-files", "Keep non-vectorized files", cxxopts::value<bool>()->default_value("false"), "")
+        ("z,outer-sizing", "Box sizes are for outside borders (inner area will be smaller)",
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("p,screw-size-top", "Screw diameter top in mm", cxxopts::value<float>()->default_value("0"), "")
+        ("w,screw-size-bottom", "Screw diameter bottom in mm", cxxopts::value<float>()->default_value("0"), "")
+        ("d,screw-head-diameter", "Screw head diameter in mm", cxxopts::value<float>()->default_value("0"), "")
+        ("x,screw-extra-margin", "Screw extra margin in mm", cxxopts::value<float>()->default_value("0"), "")
+        ("s,simulate", "Simulate, do not write any files", cxxopts::value<bool>()->default_value("false"), "")
+        ("i,inkscape-path", "Inkscape command", cxxopts::value<std::string>()->default_value(default_inkscape_path),
+         "")
+        ("h,help", "Show this help and quit", cxxopts::value<bool>(), "");
+    return options;
+}
+
+Arguments read_arguments(const cxxopts::ParseResult& result) {
+    refuse_partial_numbers(result);
+
+    Arguments a;
+    a.json_file = result["json-file"].as<std::string>();
+    a.output_directory = result["output-directory"].as<std::string>();
+    a.text = result["text"].as<bool>();
+    a.components = result["components"].as<bool>();
+    a.outline = result["outline"].as<bool>();
+    a.recess = result["recess"].as<bool>();
+    a.vectorize = result["vectorize"].as<bool>();
+    a.separate_files = result["separate-files"].as<bool>();
+    a.keep_files = result["keep-files"].as<bool>();
+    a.outer_sizing = result["outer-sizing"].as<bool>();
+    a.simulate = result["simulate"].as<bool>();
+    a.material_thickness = result["material-thickness"].as<float>();
+    a.screw_size_top = result["screw-size-top"].as<float>();
+    a.screw_size_bottom = result["screw-size-bottom"].as<float>();
+    a.screw_head_diameter = result["screw-head-diameter"].as<float>();
+    a.screw_extra_margin = result["screw-extra-margin"].as<float>();
+    a.recess_lines_per_mm = result["recess-lines-per-mm"].as<float>();
+    a.box_height_3d = result["box-height-3d"].as<float>();
+    a.font_size = static_cast<float>(result["font-size"].as<int>());
+    a.inkscape_path = result["inkscape-path"].as<std::string>();
+
+    // The hatch step is 1 / density: zero, negative or non-finite densities
+    // would give hatch loops that never end.
+    if (!(a.recess_lines_per_mm > 0.0f) || !std::isfinite(a.recess_lines_per_mm)) {
+        throw cxxopts::exceptions::parsing("Option " + open_quote + "recess-lines-per-mm" + close_quote +
+                                           " must be a number greater than 0");
+    }
+    return a;
+}

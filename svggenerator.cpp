@@ -1,0 +1,74 @@
+// Command-line front end: reads the options, reports the settings and runs
+// the output passes.
+#include <cxxopts.hpp>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+
+#include "panel/errors.hpp"
+#include "panel/panel.hpp"
+#include "panel/vectorize.hpp"
+#include "settings/arguments.hpp"
+#include "settings/options.hpp"
+#include "settings/passes.hpp"
+
+namespace {
+
+// Exit statuses: a refused command line or no layer selected is 1; a project
+// file or output folder that cannot be used is 2.
+constexpr int status_usage = 1;
+constexpr int status_run_failed = 2;
+
+int current_year() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local.tm_year + 1900;
+}
+
+int run(int argc, char** argv) {
+    const int year = current_year();
+    const std::string program_name =
+        argc > 0 && argv[0] != nullptr ? std::filesystem::path(argv[0]).filename().string() : "svggenerator";
+    cxxopts::Options options = make_options(program_name, year);
+    const cxxopts::ParseResult result = options.parse(argc, argv);
+    if (result.count("help") > 0) {
+        std::cout << options.help({""}) << std::endl;
+        return 0;
+    }
+    Arguments args = read_arguments(result);
+    print_banner(std::cout);
+    print_settings_report(args, std::cout);
+    if (!print_advisories(args, std::cout)) {
+        return status_usage;
+    }
+
+    SystemCommandRunner commands;
+    RunContext context{std::cout, std::cerr, commands};
+    for (const Pass& pass : output_passes(args)) {
+        draw_all(args.json_file, args.output_directory, pass.text, pass.components, pass.outline, pass.recess,
+                 pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, context);
+    }
+    args.output_directory = output_path(args.json_file, args.output_directory);
+    std::cout << "Done. Output path: " << args.output_directory << std::endl;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const cxxopts::exceptions::exception& e) {
+        std::cerr << "Error: " << e.what() << "\n\n" << "Use --help for usage information.\n";
+        return status_usage;
+    } catch (const std::exception& e) {
+        std::cerr << "Error: " << e.what() << std::endl;
+        return status_run_failed;
+    }
+}

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running the program need (Debian 12),
+# skipping what is already there.
+set -euo pipefail
+
+packages=(cmake g++ make libcxxopts-dev nlohmann-json3-dev libgtest-dev libxml2-utils librsvg2-bin)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+# Inkscape's recommended extras are not needed to turn drawings into paths.
+need_inkscape=0
+command -v inkscape >/dev/null 2>&1 || need_inkscape=1
+
+if [ ${#missing[@]} -gt 0 ] || [ $need_inkscape -eq 1 ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    [ ${#missing[@]} -gt 0 ] && $sudo apt-get install -y -qq "${missing[@]}"
+    [ $need_inkscape -eq 1 ] && $sudo apt-get install -y -qq --no-install-recommends inkscape
+fi
+exit 0

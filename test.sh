@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: once on the release build, once with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+./setup.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+for preset in release asan; do
+    echo "=== $preset ==="
+    cmake --preset "$preset" -DSVGGENERATOR_TESTS=ON >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+    ctest --preset "$preset" -j "$jobs"
+done

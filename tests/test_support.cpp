@@ -1,0 +1,100 @@
+#include "test_support.hpp"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::random_device random;
+    path_ = fs::temp_directory_path() / ("svggen-test-" + std::to_string(random()) + std::to_string(random()));
+    fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+namespace {
+
+std::string shell_quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char ch : text) {
+        if (ch == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += ch;
+        }
+    }
+    return quoted + "'";
+}
+
+}  // namespace
+
+RunResult run_program(const std::vector<std::string>& args, const fs::path& cwd) {
+    TempDir capture;
+    std::string command = "cd ";
+    command += shell_quote(cwd.string());
+    command += " && ";
+    command += shell_quote(SVGGENERATOR_BINARY);
+    for (const auto& arg : args) {
+        command += ' ';
+        command += shell_quote(arg);
+    }
+    command += " >";
+    command += shell_quote((capture / "out").string());
+    command += " 2>";
+    command += shell_quote((capture / "err").string());
+    command += " </dev/null";
+    const int status = std::system(command.c_str());
+    RunResult result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = read_text(capture / "out");
+    result.err = read_text(capture / "err");
+    return result;
+}
+
+void write_text(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    if (!file) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+std::string read_text(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+bool parses_as_xml(const fs::path& path) {
+    std::string command = "xmllint --noout ";
+    command += shell_quote(path.string());
+    command += " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+int count_of(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
+        ++count;
+    }
+    return count;
+}
+
+std::string project_with(const std::string& sections) {
+    std::string project = R"({"Generic": {"width": 20, "height": 10})";
+    if (!sections.empty()) {
+        project += ", " + sections;
+    }
+    return project + "}";
+}

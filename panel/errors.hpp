@@ -16,7 +16,7 @@ public:
 // No SVG document may grow beyond this: every real panel stays far below it,
 // and a typo (a visible size in metres, a density of a million lines per mm)
 // is refused before it fills the disk or the memory.
-constexpr std::size_t max_document_bytes = std::size_t{1} << 30;
+constexpr std::size_t max_document_bytes = std::size_t{256} << 20;
 
 // Where in the project file a value comes from; empty parts are left out of
 // the message.

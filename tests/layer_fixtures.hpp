@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "panel/project.hpp"
+
+// Keeps the parsed component alive for as long as the test uses it.
+struct ParsedComponent {
+    json object;
+    Component component;
+
+    ParsedComponent(const std::string& key, const std::string& text)
+        : object(json::parse(text)), component(read_component(key, object, Place{"test.json", "box_Main", {}})) {}
+};
+
+inline int count_of_elements(const std::string& svg, const std::string& start) {
+    int count = 0;
+    for (auto at = svg.find(start); at != std::string::npos; at = svg.find(start, at + 1)) ++count;
+    return count;
+}
+
+// Splits a document part into its elements, one per "<...>" tag.
+inline std::vector<std::string> elements_of(const std::string& svg) {
+    std::vector<std::string> elements;
+    for (auto at = svg.find('<'); at != std::string::npos; at = svg.find('<', at + 1)) {
+        elements.push_back(svg.substr(at, svg.find('>', at) - at + 1));
+    }
+    return elements;
+}

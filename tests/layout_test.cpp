@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "panel/errors.hpp"
+#include "panel/frame.hpp"
+#include "panel/layout.hpp"
+#include "panel/panel.hpp"
+#include "panel/vectorize.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+std::string px(float cm) { return format_float_as_str(cm * cm_to_px, 2); }
+
+std::string size_of(SectionKind kind, bool outer) {
+    const PanelSize p = panel_size(kind, 20, 10, 3, 50, outer);
+    return px(p.width) + " x " + px(p.height);
+}
+
+class NoCommands : public CommandRunner {
+public:
+    CommandResult run(const std::string&) override { return {1, "not expected"}; }
+    void pause() override {}
+};
+
+Arguments simulation() {
+    Arguments a{};
+    a.material_thickness = 3;
+    a.box_height_3d = 50;
+    a.font_size = 8;
+    a.recess_lines_per_mm = 1;
+    a.simulate = true;
+    a.vectorize = false;
+    return a;
+}
+
+// Runs one simulated pass over a project and returns its console output.
+std::string simulate_pass(const std::string& project) {
+    TempDir dir;
+    write_text(dir / "box.json", project);
+    NoCommands commands;
+    std::ostringstream out, err;
+    RunContext context{out, err, commands};
+    draw_all((dir / "box.json").string(), (dir / "out").string(), true, true, true, false, 0, 0, 0, simulation(),
+             context);
+    return out.str();
+}
+
+}  // namespace
+
+TEST(Layout, SectionKindComesFromTheMarkersInTheKey) {
+    struct Case {
+        const char* key;
+        SectionKind kind;
+    };
+    const Case cases[] = {
+        {"box_Main", SectionKind::face},     {"box_Topside", SectionKind::face},
+        {"x_Bottom_Back", SectionKind::face}, {"box_Back", SectionKind::end},
+        {"box_Front", SectionKind::end},     {"box_Left", SectionKind::side},
+        {"boxTop_side", SectionKind::side},  {"box_main", SectionKind::side},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(section_kind(c.key), c.kind) << c.key;
+    }
+    EXPECT_TRUE(is_section_key("a_b"));
+    EXPECT_FALSE(is_section_key("Generic"));
+}
+
+TEST(Layout, PanelSizesFollowTheBoxAndTheSizing) {
+    EXPECT_EQ(size_of(SectionKind::face, false), "755.90 x 377.95");
+    EXPECT_EQ(size_of(SectionKind::face, true), "755.90 x 377.95");
+    EXPECT_EQ(size_of(SectionKind::end, false), "755.90 x 211.65");
+    EXPECT_EQ(size_of(SectionKind::side, false), "211.65 x 400.63");
+    EXPECT_EQ(size_of(SectionKind::end, true), "733.22 x 166.30");
+    EXPECT_EQ(size_of(SectionKind::side, true), "166.30 x 377.95");
+}
+
+TEST(Layout, SeparateFilesSuffixIsTheFirstLayerThePassSelects) {
+    struct Case {
+        bool text, components, outline, recess;
+        float top, bottom, head;
+        const char* suffix;
+    };
+    const Case cases[] = {
+        {true, true, true, true, 1, 1, 1, "_text"},  {false, true, true, true, 1, 1, 1, "_components"},
+        {false, false, true, true, 0, 0, 0, "_recess"}, {false, false, true, false, 0, 0, 0, "_outline"},
+        {false, false, false, false, 0, 3, 0, "_screws"}, {false, false, false, false, 3, 0, 6, "_screws"},
+        {false, false, false, false, 0, 0, 6, "_screw_recess"}, {false, false, false, false, 0, 0, 0, nullptr},
+        {false, false, false, false, -1, -1, -1, nullptr},
+    };
+    for (const auto& c : cases) {
+        const auto suffix = layer_suffix(true, c.text, c.components, c.outline, c.recess, c.top, c.bottom, c.head);
+        EXPECT_EQ(suffix.has_value(), c.suffix != nullptr);
+        if (suffix && c.suffix) {
+            EXPECT_EQ(*suffix, c.suffix);
+        }
+    }
+    EXPECT_EQ(layer_suffix(false, false, false, false, false, 0, 0, 0), std::string());
+}
+
+TEST(Layout, SectionsAndComponentsAreWalkedInByteOrderOfTheirKeys) {
+    const std::string console = simulate_pass(project_with(R"(
+        "a_Main": {"k2": {"call_name": "two", "location_x": 1, "location_y": 1},
+                   "k10": {"call_name": "ten", "location_x": 1, "location_y": 1}},
+        "B_Main": {}, "notes": 5,
+        "c_Left": [{"call_name": "first", "location_x": 1, "location_y": 1},
+                   {"call_name": "second", "location_x": 1, "location_y": 1}])"));
+    EXPECT_EQ(console,
+              "## Currently on section: B_Main ##\n## Currently on section: a_Main ##\n"
+              "Creating text: ten for k10\nCreating text: two for k2\n"
+              "## Currently on section: c_Left ##\nCreating text: first for 0\nCreating text: second for 1\n");
+}
+
+TEST(Layout, UnsafeSectionKeysAreNamedAndRefused) {
+    for (const char* key : {"a_b/c", "..\\\\a_b", "C:a_b"}) {
+        EXPECT_TRUE(unsafe_file_name_reason(key).has_value()) << key;
+        try {
+            simulate_pass(project_with(std::string("\"") + key + "\": {}"));
+            ADD_FAILURE() << "accepted " << key;
+        } catch (const RunError& e) {
+            EXPECT_NE(std::string(e.what()).find("section"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_FALSE(unsafe_file_name_reason("box_Main.v2").has_value());
+}

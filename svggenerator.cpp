@@ -38,7 +38,7 @@ int run(int argc, char** argv) {
     cxxopts::Options options = make_options(program_name, year);
     const cxxopts::ParseResult result = options.parse(argc, argv);
     if (result.count("help") > 0) {
-        std::cout << options.help({""}) << std::endl;
+        std::cout << options.help() << std::endl;
         return 0;
     }
     Arguments args = read_arguments(result);

@@ -4,13 +4,8 @@
 
 void draw_cutout(const Component& c, std::string& svg) {
     if (c.has("drill_diameter") && c.drill_diameter > 0) {
-        svg += "<circle cx=\"";
-        append_float(svg, c.x);
-        svg += "\" cy=\"";
-        append_float(svg, c.y);
-        svg += "\" r=\"";
-        append_float(svg, c.drill_diameter / 2);
-        svg += "\" fill=\"none\" stroke=\"black\" stroke-width=\"1\"/>";
+        open_circle(svg, c.x, c.y, c.drill_diameter / 2);
+        svg += " fill=\"none\" stroke=\"black\" stroke-width=\"1\"/>";
         return;
     }
     if (!c.has("drill_width") || !c.has("drill_height")) {
@@ -19,19 +14,10 @@ void draw_cutout(const Component& c, std::string& svg) {
     const float w = c.drill_width;
     const float h = c.drill_height;
     const bool turned = c.rotation > 0;
-    svg += "<rect x=\"";
-    append_float(svg, turned ? -w / 2 : c.x - w / 2);
-    svg += "\" y=\"";
-    append_float(svg, turned ? -h / 2 : c.y - h / 2);
-    svg += "\" width=\"";
-    append_float(svg, w);
-    svg += "\" height=\"";
-    append_float(svg, h);
-    svg += "\" fill=\"none\" stroke=\"black\" stroke-width=\"1\"";
+    open_rect(svg, turned ? -w / 2 : c.x - w / 2, turned ? -h / 2 : c.y - h / 2, w, h);
+    svg += " fill=\"none\" stroke=\"black\" stroke-width=\"1\"";
     if (turned) {
-        svg += " transform=\"";
         append_turn(svg, c.x, c.y, c.rotation);
-        svg += "\"";
     }
     svg += "/>";
 }

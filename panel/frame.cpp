@@ -31,14 +31,37 @@ void append_float(std::string& out, double value, int decimals) {
     out.append(buffer, result.ptr);
 }
 
+void append_attribute(std::string& out, const char* name, double value) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    append_float(out, value);
+    out += '"';
+}
+
+void open_rect(std::string& out, float x, float y, float width, float height) {
+    out += "<rect";
+    append_attribute(out, "x", x);
+    append_attribute(out, "y", y);
+    append_attribute(out, "width", width);
+    append_attribute(out, "height", height);
+}
+
+void open_circle(std::string& out, float cx, float cy, float r) {
+    out += "<circle";
+    append_attribute(out, "cx", cx);
+    append_attribute(out, "cy", cy);
+    append_attribute(out, "r", r);
+}
+
 void append_turn(std::string& out, float x, float y, int degrees) {
-    out += "translate(";
+    out += " transform=\"translate(";
     append_float(out, x);
     out += ",";
     append_float(out, y);
     out += ") rotate(";
     append_float(out, degrees);
-    out += ")";
+    out += ")\"";
 }
 
 std::string format_float_as_str(double value, int decimals) {

@@ -8,8 +8,15 @@ std::string format_float_as_str(double value, int decimals);
 // Appends the same text to `out` without a temporary string.
 void append_float(std::string& out, double value, int decimals = 2);
 
-// "translate(x,y) rotate(degrees)": turns a shape drawn about the origin and
-// moves its centre to (x, y).
+// Appends ` name="value"` with the value written as above.
+void append_attribute(std::string& out, const char* name, double value);
+// Opens a rect or circle element with its geometry; the caller appends the
+// remaining attributes and closes it.
+void open_rect(std::string& out, float x, float y, float width, float height);
+void open_circle(std::string& out, float cx, float cy, float r);
+
+// ` transform="translate(x,y) rotate(degrees)"`: turns a shape drawn about
+// the origin and moves its centre to (x, y).
 void append_turn(std::string& out, float x, float y, int degrees);
 
 // The header with the panel size (cm, converted to px) and the font size filled in.

@@ -34,36 +34,19 @@ float advance(float position, float step) {
 }
 
 void append_line(std::string& svg, float x1, float y1, float x2, float y2) {
-    svg += "<line x1=\"";
-    append_float(svg, x1);
-    svg += "\" y1=\"";
-    append_float(svg, y1);
-    svg += "\" x2=\"";
-    append_float(svg, x2);
-    svg += "\" y2=\"";
-    append_float(svg, y2);
-    svg += "\" stroke=\"black\" stroke-width=\"0.5\"";
+    svg += "<line";
+    append_attribute(svg, "x1", x1);
+    append_attribute(svg, "y1", y1);
+    append_attribute(svg, "x2", x2);
+    append_attribute(svg, "y2", y2);
+    svg += " stroke=\"black\" stroke-width=\"0.5\"";
 }
 
 void close_element(std::string& svg, const Component& c, bool turned) {
     if (turned) {
-        svg += " transform=\"";
         append_turn(svg, c.x, c.y, c.rotation);
-        svg += "\"";
     }
     svg += "/>\n";
-}
-
-void append_rect(std::string& svg, float left, float top, float w, float h) {
-    svg += "<rect x=\"";
-    append_float(svg, left);
-    svg += "\" y=\"";
-    append_float(svg, top);
-    svg += "\" width=\"";
-    append_float(svg, w);
-    svg += "\" height=\"";
-    append_float(svg, h);
-    svg += "\"";
 }
 
 // Lines change direction by the parity of the truncated quotient, so that the
@@ -79,7 +62,7 @@ void rectangle_hatch(const Component& c, float step, SectionDocument& doc) {
 
     const std::string id = "recess-clip-" + std::to_string(++doc.clip_paths);
     svg += "<clipPath id=\"" + id + "\">\n";
-    append_rect(svg, left, top, w, h);
+    open_rect(svg, left, top, w, h);
     close_element(svg, c, turned);
     svg += "</clipPath>\n";
     svg += "<g clip-path=\"url(#" + id + ")\">\n";
@@ -90,7 +73,7 @@ void rectangle_hatch(const Component& c, float step, SectionDocument& doc) {
         close_element(svg, c, turned);
     }
     svg += "</g>\n";
-    append_rect(svg, left, top, w, h);
+    open_rect(svg, left, top, w, h);
     svg += " stroke=\"black\" stroke-width=\"1\"";
     close_element(svg, c, turned);
 }
@@ -111,13 +94,8 @@ void circle_hatch(std::string& svg, float cx, float cy, float r, float step, ToP
             svg += "/>\n";
         }
     }
-    svg += "<circle cx=\"";
-    append_float(svg, to_px(cx));
-    svg += "\" cy=\"";
-    append_float(svg, to_px(cy));
-    svg += "\" r=\"";
-    append_float(svg, to_px(r));
-    svg += "\" stroke=\"black\" stroke-width=\"1\"/>\n";
+    open_circle(svg, to_px(cx), to_px(cy), to_px(r));
+    svg += " stroke=\"black\" stroke-width=\"1\"/>\n";
 }
 
 void draw_recess(const Component& c, float lines_per_mm, SectionDocument& doc, std::ostream& out) {

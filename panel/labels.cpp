@@ -96,11 +96,10 @@ void draw_label(Component& c, SectionDocument& doc, std::ostream& out) {
     }
     const Position at = label_position(rotation, c.x, c.y, c.visible_height);
     std::string& svg = doc.svg;
-    svg += "<text x=\"";
-    append_float(svg, at.x);
-    svg += "\" y=\"";
-    append_float(svg, at.y);
-    svg += "\" class=\"text\" fill=\"black\" transform=\"rotate(";
+    svg += "<text";
+    append_attribute(svg, "x", at.x);
+    append_attribute(svg, "y", at.y);
+    svg += " class=\"text\" fill=\"black\" transform=\"rotate(";
     append_float(svg, rotation);
     svg += ")\" dominant-baseline=\"central\" text-anchor=\"middle\">";
     svg += escape_xml_text(label);

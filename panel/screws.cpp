@@ -13,13 +13,8 @@ bool contains(const std::string& text, const char* part) { return text.find(part
 void append_hole(std::string& svg, float x, float y, float r, std::ostream& out) {
     out << "Adding screw at position (" << format_float_as_str(mm_to_px(x), 2) << ","
         << format_float_as_str(mm_to_px(y), 2) << ")" << std::endl;
-    svg += "<circle cx=\"";
-    append_float(svg, mm_to_px(x));
-    svg += "\" cy=\"";
-    append_float(svg, mm_to_px(y));
-    svg += "\" r=\"";
-    append_float(svg, mm_to_px(r));
-    svg += "\" fill=\"none\" stroke=\"black\" stroke-width=\"1\"/>";
+    open_circle(svg, mm_to_px(x), mm_to_px(y), mm_to_px(r));
+    svg += " fill=\"none\" stroke=\"black\" stroke-width=\"1\"/>";
 }
 
 }  // namespace

@@ -109,11 +109,13 @@ TEST(VectorCommandLine, ShellHandsInkscapeBothPathsIntactAndRunsNothingElse) {
         const std::string svg = folder + "/box_Main.svg";
         const std::string vector = folder + "/box_Main_vector.svg";
         // The inkscape text goes in as given, so a wrapper command ("sh <script>") works.
-        const std::string line =
-            "cd " + quote_path(dir.path().string()) + " && " + inkscape_command_line("sh " + script.string(), vector, svg);
+        std::string line = "cd ";
+        line += quote_path(dir.path().string());
+        line += " && ";
+        line += inkscape_command_line("sh " + script.string(), vector, svg);
         const CommandResult result = shell.run(line);
         EXPECT_EQ(result.status, 0) << line;
-        EXPECT_EQ(result.output, "[" + actions_for(vector) + "]\n[" + svg + "]\n") << line;
+        EXPECT_EQ(result.output, std::string("[").append(actions_for(vector)) + "]\n[" + svg + "]\n") << line;
         EXPECT_FALSE(fs::exists(dir / "pwned")) << line;
     }
 }
@@ -180,7 +182,9 @@ TEST(VectorOutcome, ReportsKeepsAndRemovesFilesAsEachOutcomeRequires) {
         EXPECT_EQ(out.str(), starting + (c.success ? "Vectorization success for box_Main.\n" : ""));
         EXPECT_EQ(fs::exists(plain), c.plain_stays);
         ASSERT_EQ(inkscape.commands.size(), static_cast<std::size_t>(c.commands));
-        if (c.commands > 0) EXPECT_EQ(inkscape.commands[0].rfind("my-wrapper --flag --actions=", 0), 0u);
+        if (c.commands > 0) {
+            EXPECT_EQ(inkscape.commands[0].rfind("my-wrapper --flag --actions=", 0), 0u);
+        }
         EXPECT_EQ(inkscape.pauses, c.pauses);
         if (c.pauses > 0) {
             EXPECT_TRUE(inkscape.plain_there_at_pause) << "the plain file went before the pause";

@@ -1,3 +1,4 @@
+#include <climits>
 #include <cmath>
 #include <filesystem>
 
@@ -48,6 +49,14 @@ PanelSize checked_panel_size(const std::string& key, const BoxSize& box, const A
     return size;
 }
 
+// The font size came from an int, but the largest ints round up to 2^31 in
+// single precision; keep the way back defined.
+int whole_font_size(float font_size) {
+    if (font_size >= 2147483648.0f) return INT_MAX;
+    if (font_size < -2147483648.0f) return INT_MIN;
+    return static_cast<int>(font_size);
+}
+
 void check_document_size(const SectionDocument& doc, const Place& place) {
     if (doc.svg.size() > max_document_bytes) {
         fail_at(place, "", "the drawing grows past the limit of " + std::to_string(max_document_bytes >> 20) +
@@ -59,7 +68,7 @@ std::string build_section(const std::string& key, const json& section, const Box
                           const Arguments& args, const Place& place, RunContext& context) {
     const PanelSize size = checked_panel_size(key, box, args, place);
     SectionDocument doc;
-    doc.svg = prepare_header(size.width, size.height, static_cast<int>(args.font_size));
+    doc.svg = prepare_header(size.width, size.height, whole_font_size(args.font_size));
     for (const auto& [component_key, value] : section_members(section, place)) {
         Component component = read_component(component_key, *value, place);
         if (pass.components) {

@@ -64,6 +64,21 @@ void check_document_size(const SectionDocument& doc, const Place& place) {
     }
 }
 
+// Inkscape writes "<key>_vector.svg" beside each file; in a single-file pass
+// a section named "<key>_vector" would later overwrite that drawing.
+void refuse_vector_name_clashes(const json& project, const std::string& suffix, const Arguments& args,
+                                const std::string& json_file) {
+    if (!args.vectorize || args.simulate || !suffix.empty()) {
+        return;
+    }
+    for (const auto& [key, section] : project.items()) {
+        if (is_section_key(key) && project.contains(key + "_vector")) {
+            fail_at(Place{json_file, key + "_vector", {}}, "",
+                    "its file would overwrite the vector file of section \"" + key + "\"; rename one of them");
+        }
+    }
+}
+
 std::string build_section(const std::string& key, const json& section, const BoxSize& box, const PassLayers& pass,
                           const Arguments& args, const Place& place, RunContext& context) {
     const PanelSize size = checked_panel_size(key, box, args, place);
@@ -106,6 +121,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     if (!suffix) {
         return;
     }
+    refuse_vector_name_clashes(project, *suffix, args, json_file);
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) {
             continue;

@@ -35,16 +35,19 @@ Arguments simulation() {
     return a;
 }
 
-// Runs one simulated pass over a project and returns its console output.
-std::string simulate_pass(const std::string& project) {
-    TempDir dir;
+// Runs one pass over a project and returns its console output.
+std::string run_pass(const std::string& project, const Arguments& args, const TempDir& dir) {
     write_text(dir / "box.json", project);
     NoCommands commands;
     std::ostringstream out, err;
     RunContext context{out, err, commands};
-    draw_all((dir / "box.json").string(), (dir / "out").string(), true, true, true, false, 0, 0, 0, simulation(),
-             context);
+    draw_all((dir / "box.json").string(), (dir / "out").string(), true, true, true, false, 0, 0, 0, args, context);
     return out.str();
+}
+
+std::string simulate_pass(const std::string& project) {
+    TempDir dir;
+    return run_pass(project, simulation(), dir);
 }
 
 }  // namespace
@@ -123,4 +126,21 @@ TEST(Layout, UnsafeSectionKeysAreNamedAndRefused) {
         }
     }
     EXPECT_FALSE(unsafe_file_name_reason("box_Main.v2").has_value());
+}
+
+TEST(Layout, ASectionMayNotOverwriteAnotherSectionsVectorFile) {
+    const std::string project = project_with(R"("box_Main": {}, "box_Main_vector": {})");
+    Arguments vectorizing = simulation();
+    vectorizing.simulate = false;
+    vectorizing.vectorize = true;
+    TempDir dir;
+    try {
+        run_pass(project, vectorizing, dir);
+        ADD_FAILURE() << "accepted a section named like a vector file";
+    } catch (const RunError& e) {
+        EXPECT_NE(std::string(e.what()).find("section \"box_Main_vector\""), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/box/box_Main.svg"));
+    vectorizing.vectorize = false;
+    EXPECT_NO_THROW(run_pass(project, vectorizing, dir));
 }

@@ -22,6 +22,10 @@ void create_output_folder(const fs::path& folder) {
 void write_output_file(const fs::path& path, const std::string& content) {
     fs::path partial = path;
     partial += ".partial";
+    // A leftover of an interrupted run goes first, link or file, so the
+    // write below never follows it somewhere else.
+    std::error_code stale;
+    fs::remove(partial, stale);
     {
         std::ofstream file(partial, std::ios::trunc);
         if (file) {

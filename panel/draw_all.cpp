@@ -14,20 +14,11 @@
 #include "panel/screws.hpp"
 #include "panel/section.hpp"
 #include "panel/vectorize.hpp"
+#include "settings/passes.hpp"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct PassLayers {
-    bool text;
-    bool components;
-    bool outline;
-    bool recess;
-    float screw_size_top;
-    float screw_size_bottom;
-    float screw_head_diameter;
-};
 
 fs::path output_folder(const std::string& json_file, const std::string& output_directory) {
     if (output_directory.empty()) {
@@ -79,7 +70,7 @@ void refuse_vector_name_clashes(const json& project, const std::string& suffix, 
     }
 }
 
-std::string build_section(const std::string& key, const json& section, const BoxSize& box, const PassLayers& pass,
+std::string build_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
                           const Arguments& args, const Place& place, RunContext& context) {
     const PanelSize size = checked_panel_size(key, box, args, place);
     SectionDocument doc;
@@ -110,7 +101,7 @@ std::string build_section(const std::string& key, const json& section, const Box
 void draw_all(const std::string& json_file, const std::string& output_directory, bool text, bool components,
               bool outline, bool recess, float screw_size_top, float screw_size_bottom, float screw_head_diameter,
               const Arguments& args, RunContext& context) {
-    const PassLayers pass{text, components, outline, recess, screw_size_top, screw_size_bottom, screw_head_diameter};
+    const Pass pass{text, components, outline, recess, screw_size_top, screw_size_bottom, screw_head_diameter};
     const json project = load_project(json_file);
     const BoxSize box = read_box_size(project, json_file);
     const fs::path folder = output_folder(json_file, output_directory);

@@ -1,6 +1,8 @@
 #include <climits>
 #include <cmath>
 #include <filesystem>
+#include <map>
+#include <vector>
 
 #include "panel/cutouts.hpp"
 #include "panel/errors.hpp"
@@ -55,19 +57,59 @@ void check_document_size(const SectionDocument& doc, const Place& place) {
     }
 }
 
-// Inkscape writes "<key>_vector.svg" beside each file; in a single-file pass
-// a section named "<key>_vector" would later overwrite that drawing.
-void refuse_vector_name_clashes(const json& project, const std::string& suffix, const Arguments& args,
-                                const std::string& json_file) {
-    if (!args.vectorize || args.simulate || !suffix.empty()) {
+// Every file a run writes must have a name of its own: in separate-files mode
+// "a_Main" + "_screw_recess" is "a_Main_screw" + "_recess", and Inkscape's
+// "<name>_vector.svg" may be another section's file. Refused before anything
+// is written, as the later file would silently replace the earlier one.
+void refuse_file_name_clashes(const json& project, const Arguments& args, const std::string& json_file) {
+    if (args.simulate) {
         return;
     }
-    for (const auto& [key, section] : project.items()) {
-        if (is_section_key(key) && project.contains(key + "_vector")) {
-            fail_at(Place{json_file, key + "_vector", {}}, "",
-                    "its file would overwrite the vector file of section \"" + key + "\"; rename one of them");
+    std::vector<std::string> suffixes;
+    for (const Pass& p : output_passes(args)) {
+        if (auto suffix = layer_suffix(args.separate_files, p.text, p.components, p.outline, p.recess,
+                                       p.screw_size_top, p.screw_size_bottom, p.screw_head_diameter)) {
+            suffixes.push_back(*suffix);
         }
     }
+    std::map<std::string, std::string> writers;  // file name without ".svg" -> its section
+    for (const auto& [key, section] : project.items()) {
+        if (!is_section_key(key)) {
+            continue;
+        }
+        for (const auto& suffix : suffixes) {
+            for (const char* vector : {"", "_vector"}) {
+                if (*vector != '\0' && !args.vectorize) {
+                    continue;
+                }
+                auto [at, added] = writers.emplace(key + suffix + vector, key);
+                if (!added && at->second != key) {
+                    fail_at(Place{json_file, key, {}}, "",
+                            "its file " + at->first + ".svg would overwrite a file of section \"" + at->second +
+                                "\"; rename one of them");
+                }
+            }
+        }
+    }
+}
+
+// Draws the selected layers of one component.
+void draw_component(Component& component, const Pass& pass, const Arguments& args, SectionDocument& doc,
+                    std::ostream& out) {
+    try {
+        if (pass.components) {
+            draw_cutout(component, doc.svg);
+        }
+        if (pass.recess) {
+            draw_recess(component, args.recess_lines_per_mm, doc, out);
+        }
+        if (pass.text) {
+            draw_label(component, doc, out);
+        }
+    } catch (const UnwritableNumber& e) {
+        fail_at(component.place, "", e.what());
+    }
+    check_document_size(doc, component.place);
 }
 
 std::string build_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
@@ -77,19 +119,14 @@ std::string build_section(const std::string& key, const json& section, const Box
     doc.svg = prepare_header(size.width, size.height, whole_font_size(args.font_size));
     for (const auto& [component_key, value] : section_members(section, place)) {
         Component component = read_component(component_key, *value, place);
-        if (pass.components) {
-            draw_cutout(component, doc.svg);
-        }
-        if (pass.recess) {
-            draw_recess(component, args.recess_lines_per_mm, doc, context.out);
-        }
-        if (pass.text) {
-            draw_label(component, doc, context.out);
-        }
-        check_document_size(doc, component.place);
+        draw_component(component, pass, args, doc, context.out);
     }
-    draw_screws(key, box, pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, doc.svg,
-                context.out, place);
+    try {
+        draw_screws(key, box, pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, doc.svg,
+                    context.out, place);
+    } catch (const UnwritableNumber& e) {
+        fail_at(place, "", std::string("screws: ") + e.what());
+    }
     doc.svg += draw_board(size.width, size.height, pass.outline);
     doc.svg += svg_footer;
     check_document_size(doc, place);
@@ -102,6 +139,13 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
               bool outline, bool recess, float screw_size_top, float screw_size_bottom, float screw_head_diameter,
               const Arguments& args, RunContext& context) {
     const Pass pass{text, components, outline, recess, screw_size_top, screw_size_bottom, screw_head_diameter};
+    // Each pass reads the project anew; a pipe would be empty after the first.
+    std::error_code ec;
+    if (args.separate_files && fs::exists(json_file, ec) && !fs::is_regular_file(json_file, ec) &&
+        !fs::is_directory(json_file, ec)) {
+        fail_at(Place{json_file, {}, {}}, "", "separate files read the project once per layer, so it must be a "
+                                              "regular file, not a pipe or device");
+    }
     const json project = load_project(json_file);
     const BoxSize box = read_box_size(project, json_file);
     const fs::path folder = output_folder(json_file, output_directory);
@@ -112,7 +156,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     if (!suffix) {
         return;
     }
-    refuse_vector_name_clashes(project, *suffix, args, json_file);
+    refuse_file_name_clashes(project, args, json_file);
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) {
             continue;

@@ -1,15 +1,37 @@
 #include "panel/errors.hpp"
 
+#include <cstdio>
+
+namespace {
+
+// Names come from the project file; a control character in one would cut the
+// message short (NUL) or garble the terminal, so it is shown as \uXXXX.
+std::string quoted(const std::string& name) {
+    std::string text = "\"";
+    for (unsigned char ch : name) {
+        if (ch < 0x20 || ch == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(ch));
+            text += escaped;
+        } else {
+            text += static_cast<char>(ch);
+        }
+    }
+    return text + "\"";
+}
+
+}  // namespace
+
 [[noreturn]] void fail_at(const Place& place, const std::string& key, const std::string& problem) {
-    std::string message = "project file \"" + place.file + "\"";
+    std::string message = "project file " + quoted(place.file);
     if (!place.section.empty()) {
-        message += ", section \"" + place.section + "\"";
+        message += ", section " + quoted(place.section);
     }
     if (place.component) {
-        message += ", component \"" + *place.component + "\"";
+        message += ", component " + quoted(*place.component);
     }
     if (!key.empty()) {
-        message += ", key \"" + key + "\"";
+        message += ", key " + quoted(key);
     }
     throw RunError(message + ": " + problem);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "panel/panel.hpp"
 
@@ -23,12 +24,26 @@ const std::string svg_header =
 
 const std::string svg_footer = "</g></svg>";
 
-void append_float(std::string& out, double value, int decimals) {
+namespace {
+
+void append_fixed(std::string& out, double value, int decimals) {
     decimals = std::clamp(decimals, 0, 60);
     // The largest double has 309 integer digits.
     char buffer[400];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     out.append(buffer, result.ptr);
+}
+
+}  // namespace
+
+UnwritableNumber::UnwritableNumber()
+    : std::runtime_error("a coordinate is too large to draw (it overflows single precision)") {}
+
+void append_float(std::string& out, double value, int decimals) {
+    if (!std::isfinite(value)) {
+        throw UnwritableNumber();
+    }
+    append_fixed(out, value, decimals);
 }
 
 void append_attribute(std::string& out, const char* name, double value) {
@@ -66,7 +81,7 @@ void append_turn(std::string& out, float x, float y, int degrees) {
 
 std::string format_float_as_str(double value, int decimals) {
     std::string text;
-    append_float(text, value, decimals);
+    append_fixed(text, value, decimals);
     return text;
 }
 

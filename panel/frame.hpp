@@ -1,11 +1,20 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 // Fixed-point text with exactly `decimals` digits after the point, as a
 // stream in fixed mode writes it: no exponent, "-0.00" for tiny negatives.
 std::string format_float_as_str(double value, int decimals);
-// Appends the same text to `out` without a temporary string.
+// A number that cannot stand in a drawing: an infinity or NaN, reached when
+// sizes near the limit of single precision are added or scaled.
+class UnwritableNumber : public std::runtime_error {
+public:
+    UnwritableNumber();
+};
+
+// Appends a number of a drawing, as format_float_as_str writes it, without a
+// temporary string. Throws UnwritableNumber for a value that is not finite.
 void append_float(std::string& out, double value, int decimals = 2);
 
 // Appends ` name="value"` with the value written as above.

@@ -1,6 +1,7 @@
 #include "panel/hatching.hpp"
 
 #include <cmath>
+#include <initializer_list>
 
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
@@ -8,19 +9,38 @@
 
 namespace {
 
-// No hatch line is shorter than this in the document, so this many bytes per
-// line is a floor on what a hatch adds.
-constexpr double min_line_bytes = 64;
+// A hatch line without its numbers and transform:
+// <line x1="" y1="" x2="" y2="" stroke="black" stroke-width="0.5"/>\n
+constexpr double line_frame_bytes = 66;
 
-// Refuses a hatch over `extent` whose lines would not fit in the document.
-void check_line_count(const std::string& svg, double extent, float step) {
-    double lines = extent / step + 1;
-    double room = static_cast<double>(max_document_bytes) - static_cast<double>(svg.size());
-    if (lines * min_line_bytes > room) {
-        throw HatchProblem("the recess would need about " + std::to_string(static_cast<long long>(
-                               std::fmin(lines, 9e18))) + " hatch lines, more than an SVG of " +
-                           std::to_string(max_document_bytes >> 20) +
-                           " MiB can hold; check the size and --recess-lines-per-mm");
+std::string limit_text() { return std::to_string(max_document_bytes >> 20) + " MiB"; }
+
+// What one hatch line costs, from the widest numbers it can carry.
+double line_bytes(std::initializer_list<double> numbers, double transform_bytes = 0) {
+    double bytes = line_frame_bytes + transform_bytes;
+    for (double number : numbers) {
+        bytes += static_cast<double>(format_float_as_str(number, 2).size());
+    }
+    return bytes;
+}
+
+// Refuses a hatch over `extent` whose lines would push the document past its
+// limit, before any of them is drawn.
+void check_line_count(const std::string& svg, double extent, float step, double bytes_per_line) {
+    const double lines = extent / step + 1;
+    const double room = static_cast<double>(max_document_bytes) - static_cast<double>(svg.size());
+    if (lines * bytes_per_line > room) {
+        throw HatchProblem("the recess needs about " + std::to_string(static_cast<long long>(std::fmin(lines, 9e18))) +
+                           " hatch lines, which would take the SVG file past its limit of " + limit_text() +
+                           "; check the size and --recess-lines-per-mm");
+    }
+}
+
+// The backstop while drawing, should the estimate fall short.
+void check_room(const std::string& svg) {
+    if (svg.size() > max_document_bytes) {
+        throw HatchProblem("the hatch lines take the SVG file past its limit of " + limit_text() +
+                           "; check the size and --recess-lines-per-mm");
     }
 }
 
@@ -58,7 +78,13 @@ void rectangle_hatch(const Component& c, float step, SectionDocument& doc) {
     const bool turned = c.rotation > 0;
     const float left = turned ? -w / 2 : c.x - w / 2;
     const float top = turned ? -h / 2 : c.y - h / 2;
-    check_line_count(svg, h, step);
+    const double transform_bytes =
+        turned ? 32.0 + static_cast<double>(format_float_as_str(c.x, 2).size() + format_float_as_str(c.y, 2).size() +
+                                            format_float_as_str(c.rotation, 2).size())
+               : 0.0;
+    check_line_count(svg, h, step,
+                     std::fmax(line_bytes({left, left + w, top, top}, transform_bytes),
+                               line_bytes({left, left + w, top + h, top + h}, transform_bytes)));
 
     const std::string id = "recess-clip-" + std::to_string(++doc.clip_paths);
     svg += "<clipPath id=\"" + id + "\">\n";
@@ -71,6 +97,7 @@ void rectangle_hatch(const Component& c, float step, SectionDocument& doc) {
         const bool even = std::fmod(q, 2.0f) == 0.0f;
         append_line(svg, even ? left : left + w, y, even ? left + w : left, y);
         close_element(svg, c, turned);
+        check_room(svg);
     }
     svg += "</g>\n";
     open_rect(svg, left, top, w, h);
@@ -85,13 +112,16 @@ float hatch_step_px(float lines_per_mm) { return cm_to_px / lines_per_mm / 10.0f
 float as_px(float px) { return px; }
 
 void circle_hatch(std::string& svg, float cx, float cy, float r, float step, ToPx to_px) {
-    check_line_count(svg, 2.0 * r, step);
+    check_line_count(svg, 2.0 * r, step,
+                     std::fmax(line_bytes({to_px(cx - r), to_px(cx + r), to_px(cy - r), to_px(cy - r)}),
+                               line_bytes({to_px(cx - r), to_px(cx + r), to_px(cy + r), to_px(cy + r)})));
     for (float y = cy - r; y <= cy + r; y = advance(y, step)) {
         const float dy = y - cy;
         if (std::fabs(dy) <= r) {
             const float half = std::sqrt(r * r - dy * dy);
             append_line(svg, to_px(cx - half), to_px(y), to_px(cx + half), to_px(y));
             svg += "/>\n";
+            check_room(svg);
         }
     }
     open_circle(svg, to_px(cx), to_px(cy), to_px(r));

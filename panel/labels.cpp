@@ -22,14 +22,15 @@ void number_label(Component& c, SectionDocument& doc) {
     }
 }
 
-// Characters XML 1.0 does not allow at all; no escape makes them readable.
-bool has_forbidden_control(const std::string& text) {
+// Characters XML 1.0 does not allow at all, so no escape makes them
+// readable: controls other than tab and line ends, and U+FFFE and U+FFFF.
+bool has_forbidden_character(const std::string& text) {
     for (unsigned char ch : text) {
         if (ch < 0x20 && ch != '\t' && ch != '\n' && ch != '\r') {
             return true;
         }
     }
-    return false;
+    return text.find("\xEF\xBF\xBE") != std::string::npos || text.find("\xEF\xBF\xBF") != std::string::npos;
 }
 
 struct Position {
@@ -81,8 +82,8 @@ void draw_label(Component& c, SectionDocument& doc, std::ostream& out) {
     if (label.empty()) {
         return;
     }
-    if (has_forbidden_control(label)) {
-        fail_at(c.place, "call_name", "the name holds a control character that an SVG file cannot carry");
+    if (has_forbidden_character(label)) {
+        fail_at(c.place, "call_name", "the name holds a character that an SVG file cannot carry");
     }
     out << "Creating text: " << label << " for " << c.key << std::endl;
     int rotation = c.rotation;

@@ -52,7 +52,10 @@ void draw_screws(const std::string& section, const BoxSize& box, float pass_top,
     if (!layout.takes_screws) {
         return;
     }
-    for (float mm : {layout.hole_radius, layout.head_radius, layout.corners[3][0], layout.corners[3][1]}) {
+    const float inset = layout.corners[0][0];
+    const float reach = layout.head_radius > layout.hole_radius ? layout.head_radius : layout.hole_radius;
+    for (float mm : {layout.hole_radius, layout.head_radius, inset, inset - reach, layout.corners[3][0] + reach,
+                     layout.corners[3][1] + reach}) {
         if (!std::isfinite(mm_to_px(mm))) {
             fail_at(place, "", "the screw settings put the screws out of any drawable range");
         }

@@ -97,6 +97,8 @@ void run_inkscape(const std::string& section, const fs::path& svg_path, const Ar
         throw std::runtime_error("Inkscape cannot export to a path holding ';': " + vector_text +
                                  " (the plain file is kept)");
     }
+    // A vector file left from an earlier run would pass for this run's result.
+    fs::remove(vector_path);
     const CommandResult result =
         context.commands.run(inkscape_command_line(args.inkscape_path, vector_text, as_argument(svg_path)));
     if (result.status != 0) {

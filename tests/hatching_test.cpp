@@ -168,6 +168,9 @@ TEST(Hatching, HatchesThatCouldNotEndOrWouldNotFitAreRefused) {
         // A size in metres instead of centimetres, hatched at a fine density.
         {R"({"location_x": 1, "location_y": 1, "visible_diameter": 100000})", 100, "visible_diameter"},
         {R"({"location_x": 1, "location_y": 1, "visible_width": 1, "visible_height": 1})", 1e9f, "visible_height"},
+        // Long numbers make each line long: the estimate counts them.
+        {R"({"location_x": -1e30, "location_y": -1e30, "visible_width": -1e30, "visible_height": 1000,
+             "rotation": 45})", 390, "visible_height"},
     };
     for (const auto& c : cases) {
         try {
@@ -177,6 +180,7 @@ TEST(Hatching, HatchesThatCouldNotEndOrWouldNotFitAreRefused) {
             const std::string message = e.what();
             EXPECT_NE(message.find("component \"pot1\""), std::string::npos) << message;
             EXPECT_NE(message.find(std::string("key \"") + c.key + "\""), std::string::npos) << message;
+            EXPECT_EQ(message.find("hatch lines take"), std::string::npos) << "refused only while drawing";
         }
     }
 }

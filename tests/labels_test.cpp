@@ -114,5 +114,10 @@ TEST(Labels, TextIsEscapedForXml) {
                   ">R&amp;D &lt;in&gt;</text>"),
               std::string::npos);
     EXPECT_EQ(escape_xml_text("MIDI \"IN\" 'A'"), "MIDI \"IN\" 'A'");
-    EXPECT_THROW(label_section(R"({"c": {"call_name": "a\u0001b", "location_x": 1, "location_y": 1}})"), RunError);
+    for (const char* name : {"a\\u0001b", "a\\uFFFEb", "a\\uFFFF"}) {
+        EXPECT_THROW(label_section(std::string(R"({"c": {"call_name": ")") + name +
+                                   R"(", "location_x": 1, "location_y": 1}})"),
+                     RunError)
+            << name;
+    }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <sstream>
 
 #include "panel/errors.hpp"
@@ -143,4 +146,71 @@ TEST(Layout, ASectionMayNotOverwriteAnotherSectionsVectorFile) {
     EXPECT_FALSE(std::filesystem::exists(dir / "out/box/box_Main.svg"));
     vectorizing.vectorize = false;
     EXPECT_NO_THROW(run_pass(project, vectorizing, dir));
+}
+
+TEST(Layout, CoordinatesThatOverflowAreRefusedNamingTheComponent) {
+    Arguments recessing = simulation();
+    recessing.recess_lines_per_mm = 1e-37f;
+    const char* components[] = {
+        R"({"location_x": 8e36, "location_y": -8e36, "drill_width": -8e36, "drill_height": 1})",
+        R"({"call_name": "L", "location_x": 1, "location_y": -8e36, "visible_height": 8e36})",
+        R"({"location_x": 8e36, "location_y": 1, "visible_diameter": 8e36})",
+    };
+    for (const char* component : components) {
+        TempDir dir;
+        write_text(dir / "box.json", project_with(std::string(R"("box_Main": {"big": )") + component + "}"));
+        NoCommands commands;
+        std::ostringstream out, err;
+        RunContext context{out, err, commands};
+        try {
+            draw_all((dir / "box.json").string(), (dir / "out").string(), true, true, false, true, 0, 0, 0,
+                     recessing, context);
+            ADD_FAILURE() << "drew " << component;
+        } catch (const RunError& e) {
+            EXPECT_NE(std::string(e.what()).find("component \"big\""), std::string::npos) << e.what();
+        }
+    }
+    Arguments screwed = simulation();
+    screwed.material_thickness = 1e38f;
+    screwed.screw_size_top = 3;
+    TempDir dir;
+    EXPECT_THROW(run_pass(R"({"Generic": {"width": 9e36, "height": 9e36}, "box_Main": null})", screwed, dir),
+                 RunError);
+}
+
+TEST(Layout, FilesOfDifferentSectionsMayNotShareAName) {
+    Arguments separate = simulation();
+    separate.simulate = false;
+    separate.separate_files = true;
+    separate.recess = true;
+    separate.screw_head_diameter = 6;
+    TempDir dir;
+    EXPECT_THROW(run_pass(project_with(R"("a_Main": {}, "a_Main_screw": {})"), separate, dir), RunError);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "out/box"));
+    separate.screw_head_diameter = 0;
+    EXPECT_NO_THROW(run_pass(project_with(R"("a_Main": {}, "a_Main_screw": {})"), separate, dir));
+}
+
+TEST(Layout, ErrorsShowControlCharactersInNames) {
+    try {
+        simulate_pass(project_with(R"("a\u0000_Main": {})"));
+        ADD_FAILURE() << "accepted a NUL in a section name";
+    } catch (const RunError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("section \"a\\u0000_Main\": "), std::string::npos) << message;
+        EXPECT_NE(message.find("cannot hold"), std::string::npos) << message;
+    }
+}
+
+TEST(Layout, SeparateFilesRefuseAProjectThatCanBeReadOnlyOnce) {
+    TempDir dir;
+    const std::string fifo = (dir / "box.json").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Arguments separate = simulation();
+    separate.separate_files = true;
+    NoCommands commands;
+    std::ostringstream out, err;
+    RunContext context{out, err, commands};
+    EXPECT_THROW(draw_all(fifo, (dir / "out").string(), true, false, false, false, 0, 0, 0, separate, context),
+                 RunError);
 }

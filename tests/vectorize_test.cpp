@@ -204,6 +204,26 @@ TEST(VectorOutcome, ReportsKeepsAndRemovesFilesAsEachOutcomeRequires) {
     }
 }
 
+TEST(VectorOutcome, AVectorFileFromAnEarlierRunIsNotTakenForThisOne) {
+    TempDir dir;
+    const fs::path plain = dir / "out" / "box_Main.svg";
+    const fs::path vector = dir / "out" / "box_Main_vector.svg";
+    write_text(plain, "<svg>new</svg>");
+    write_text(vector, "<svg>old</svg>");
+    Arguments args{};
+    args.inkscape_path = "inkscape";
+    std::ostringstream out, err;
+    FakeInkscape inkscape(0, Writes::Nothing, vector, plain, out);
+    RunContext context{out, err, inkscape};
+
+    vectorize_file("box_Main", "", plain, args, context);
+
+    EXPECT_EQ(read_text(plain), "<svg>new</svg>");
+    EXPECT_FALSE(fs::exists(vector));
+    EXPECT_NE(line_starting(err.str(), "Vectorization failed: "), "") << err.str();
+    EXPECT_EQ(out.str().find("Vectorization success"), std::string::npos);
+}
+
 TEST(VectorProgram, FailingInkscapeKeepsPlainFilesAndTheRunGoesOn) {
     TempDir dir;
     write_text(dir / "box.json", project_with(R"("box_Main": {}, "box_Top": {})"));

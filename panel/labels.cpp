@@ -2,10 +2,9 @@
 
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
+#include "panel/layout.hpp"
 
 namespace {
-
-bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 // Knobs and buttons are numbered across the section: pots from their id,
 // faders after the pots seen so far, buttons after both.

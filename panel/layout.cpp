@@ -2,11 +2,7 @@
 
 bool is_section_key(const std::string& key) { return key.find('_') != std::string::npos; }
 
-namespace {
-
-bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
-
-}  // namespace
+bool contains(const std::string& key, const char* marker) { return key.find(marker) != std::string::npos; }
 
 SectionKind section_kind(const std::string& key) {
     if (contains(key, "_Main") || contains(key, "_Top") || contains(key, "_Bottom")) {

@@ -3,6 +3,9 @@
 #include <optional>
 #include <string>
 
+// Keys are classified by plain, case-sensitive substrings ("_Main", "pot").
+bool contains(const std::string& key, const char* marker);
+
 enum class SectionKind { face, end, side };
 
 // Every top-level key with an underscore names a panel.

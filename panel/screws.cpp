@@ -3,12 +3,11 @@
 #include <cmath>
 
 #include "panel/frame.hpp"
+#include "panel/layout.hpp"
 #include "panel/hatching.hpp"
 #include "panel/panel.hpp"
 
 namespace {
-
-bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 void append_hole(std::string& svg, float x, float y, float r, std::ostream& out) {
     out << "Adding screw at position (" << format_float_as_str(mm_to_px(x), 2) << ","

@@ -3,15 +3,24 @@
 #include <cmath>
 
 #include "panel/frame.hpp"
-#include "panel/layout.hpp"
 #include "panel/hatching.hpp"
+#include "panel/layout.hpp"
 #include "panel/panel.hpp"
 
 namespace {
 
+// "(x,y)" in px, as the console lines give a screw's place.
+std::string point_text(float x, float y) {
+    std::string text = "(";
+    text += format_float_as_str(mm_to_px(x), 2);
+    text += ',';
+    text += format_float_as_str(mm_to_px(y), 2);
+    text += ')';
+    return text;
+}
+
 void append_hole(std::string& svg, float x, float y, float r, std::ostream& out) {
-    out << "Adding screw at position (" << format_float_as_str(mm_to_px(x), 2) << ","
-        << format_float_as_str(mm_to_px(y), 2) << ")" << std::endl;
+    out << "Adding screw at position " << point_text(x, y) << std::endl;
     open_circle(svg, mm_to_px(x), mm_to_px(y), mm_to_px(r));
     svg += " fill=\"none\" stroke=\"black\" stroke-width=\"1\"/>";
 }
@@ -67,8 +76,7 @@ void draw_screws(const std::string& section, const BoxSize& box, float pass_top,
             append_hole(svg, x, y, layout.hole_radius, out);
         }
         if (pass_head > 0) {
-            out << "Adding recess for screw: (" << format_float_as_str(mm_to_px(x), 2) << ","
-                << format_float_as_str(mm_to_px(y), 2) << ")" << std::endl;
+            out << "Adding recess for screw: " << point_text(x, y) << std::endl;
             try {
                 circle_hatch(svg, x, y, layout.head_radius, step_mm, mm_to_px);
             } catch (const HatchProblem& problem) {

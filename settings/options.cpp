@@ -1,7 +1,10 @@
 #include "settings/options.hpp"
 
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <sstream>
+#include <string_view>
 
 #ifdef _WIN32
 const std::string default_inkscape_path = "C:\\\\Progra~1\\\\Inkscape\\\\bin\\\\inkscape.com";
@@ -19,7 +22,7 @@ const std::string open_quote = "\u2018";
 const std::string close_quote = "\u2019";
 #endif
 
-// The option library reads numbers with a stream and stops at the first
+// The option library reads fractions with a stream and stops at the first
 // character it cannot use, so "1,5" would quietly become 1. Accept a value
 // only when the stream reads it to its very end.
 template <typename T>
@@ -30,6 +33,26 @@ bool reads_completely(const std::string& text) {
     return !in.fail() && in.peek() == std::char_traits<char>::eof();
 }
 
+// The library checks the digits of a whole number (decimal or 0x hex) but
+// lets a value beyond int wrap around; 9999999999 must not become 1410065407.
+bool fits_int(const std::string& text) {
+    std::string_view digits = text;
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (negative) digits.remove_prefix(1);
+    int base = 10;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        digits.remove_prefix(2);
+        base = 16;
+    }
+    unsigned long long magnitude = 0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
+    if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) {
+        return false;
+    }
+    const unsigned long long limit = static_cast<unsigned long long>(INT_MAX) + (negative ? 1 : 0);
+    return magnitude <= limit;
+}
+
 bool is_float_option(const std::string& name) {
     return name == "material-thickness" || name == "box-height-3d" || name == "recess-lines-per-mm" ||
            name == "screw-size-top" || name == "screw-size-bottom" || name == "screw-head-diameter" ||
@@ -38,13 +61,10 @@ bool is_float_option(const std::string& name) {
 
 void refuse_partial_numbers(const cxxopts::ParseResult& result) {
     for (const auto& given : result.arguments()) {
-        bool complete = true;
-        if (is_float_option(given.key())) {
-            complete = reads_completely<float>(given.value());
-        } else if (given.key() == "font-size") {
-            complete = reads_completely<int>(given.value());
-        }
-        if (!complete) {
+        const bool refused = is_float_option(given.key()) ? !reads_completely<float>(given.value())
+                             : given.key() == "font-size" ? !fits_int(given.value())
+                                                          : false;
+        if (refused) {
             throw cxxopts::exceptions::incorrect_argument_type(given.value());
         }
     }

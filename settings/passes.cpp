@@ -25,12 +25,14 @@ std::string output_path(const std::string& json_file, const std::string& output_
     if (output_directory.empty()) {
         throw std::runtime_error("the output directory is empty; give a folder with -o");
     }
-    fs::path base = output_directory == "." ? fs::current_path() : fs::absolute(output_directory);
-    base = base.lexically_normal();
-    // "out/" normalises to "out/" with an empty last element; drop it so the
-    // separator is not doubled.
-    if (!base.has_filename() && base.has_relative_path()) {
-        base = base.parent_path();
+    const fs::path given = output_directory == "." ? fs::current_path() : fs::absolute(output_directory);
+    // Drop "." segments and doubled or trailing separators. ".." stays: across
+    // a symbolic link it does not cancel the segment before it.
+    fs::path base;
+    for (const fs::path& part : given) {
+        if (!part.empty() && part != ".") {
+            base /= part;
+        }
     }
 #ifdef _WIN32
     const std::string separator = "\\";

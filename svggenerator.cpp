@@ -56,6 +56,12 @@ int run(int argc, char** argv) {
     }
     args.output_directory = output_path(args.json_file, args.output_directory);
     std::cout << "Done. Output path: " << args.output_directory << std::endl;
+    // A report that never reached the user (a full disk behind a redirect) is
+    // no success.
+    if (!std::cout) {
+        std::cerr << "Error: cannot write the report to standard output" << std::endl;
+        return status_run_failed;
+    }
     return 0;
 }
 

@@ -57,6 +57,16 @@ void check_document_size(const SectionDocument& doc, const Place& place) {
     }
 }
 
+// Windows and macOS folders do not tell "A_Main.svg" from "a_Main.svg".
+std::string as_file_system_compares(std::string name) {
+#if defined(_WIN32) || defined(__APPLE__)
+    for (char& ch : name) {
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    }
+#endif
+    return name;
+}
+
 // Every file a run writes must have a name of its own: in separate-files mode
 // "a_Main" + "_screw_recess" is "a_Main_screw" + "_recess", and Inkscape's
 // "<name>_vector.svg" may be another section's file. Refused before anything
@@ -82,7 +92,7 @@ void refuse_file_name_clashes(const json& project, const Arguments& args, const 
                 if (*vector != '\0' && !args.vectorize) {
                     continue;
                 }
-                auto [at, added] = writers.emplace(key + suffix + vector, key);
+                auto [at, added] = writers.emplace(as_file_system_compares(key + suffix + vector), key);
                 if (!added && at->second != key) {
                     fail_at(Place{json_file, key, {}}, "",
                             "its file " + at->first + ".svg would overwrite a file of section \"" + at->second +
@@ -90,6 +100,15 @@ void refuse_file_name_clashes(const json& project, const Arguments& args, const 
                 }
             }
         }
+    }
+}
+
+// A project file kept in the output folder under a drawing's name would be
+// replaced by the drawing.
+void refuse_overwriting_project(const fs::path& target, const std::string& json_file, const Place& place) {
+    std::error_code ec;
+    if (fs::equivalent(target, json_file, ec)) {
+        fail_at(place, "", "its file " + target.string() + " would replace the project file itself");
     }
 }
 
@@ -171,6 +190,10 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
             continue;
         }
         const fs::path path = folder / (key + *suffix + ".svg");
+        refuse_overwriting_project(path, json_file, place);
+        if (args.vectorize) {
+            refuse_overwriting_project(vector_path_for(path), json_file, place);
+        }
         write_output_file(path, svg);
         context.out << "Creation of SVG for " << key << *suffix << " successful." << std::endl;
         if (args.vectorize) {

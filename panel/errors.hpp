@@ -18,6 +18,10 @@ public:
 // is refused before it fills the disk or the memory.
 constexpr std::size_t max_document_bytes = std::size_t{256} << 20;
 
+// A project file larger than this is refused before it is parsed (a device
+// such as /dev/zero would otherwise be read until memory runs out).
+constexpr std::size_t max_project_bytes = std::size_t{256} << 20;
+
 // Where in the project file a value comes from; empty parts are left out of
 // the message.
 struct Place {

@@ -1,6 +1,7 @@
 #include "panel/hatching.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 
 #include "panel/errors.hpp"
@@ -30,7 +31,9 @@ void check_line_count(const std::string& svg, double extent, float step, double 
     const double lines = extent / step + 1;
     const double room = static_cast<double>(max_document_bytes) - static_cast<double>(svg.size());
     if (lines * bytes_per_line > room) {
-        throw HatchProblem("the recess needs about " + std::to_string(static_cast<long long>(std::fmin(lines, 9e18))) +
+        char count[32];
+        std::snprintf(count, sizeof count, "%.3g", lines);
+        throw HatchProblem(std::string("the recess needs about ") + count +
                            " hatch lines, which would take the SVG file past its limit of " + limit_text() +
                            "; check the size and --recess-lines-per-mm");
     }

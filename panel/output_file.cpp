@@ -6,7 +6,20 @@
 
 #include "panel/errors.hpp"
 
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
+
+namespace {
+
+long process_id() { return static_cast<long>(getpid()); }
+
+}  // namespace
 
 void create_output_folder(const fs::path& folder) {
     std::error_code ec;
@@ -20,8 +33,9 @@ void create_output_folder(const fs::path& folder) {
 }
 
 void write_output_file(const fs::path& path, const std::string& content) {
-    fs::path partial = path;
-    partial += ".partial";
+    // A short name of its own, so that the longest names still fit and no
+    // file of the user's is mistaken for it.
+    const fs::path partial = path.parent_path() / (".svggenerator-" + std::to_string(process_id()) + ".partial");
     // A leftover of an interrupted run goes first, link or file, so the
     // write below never follows it somewhere else.
     std::error_code stale;

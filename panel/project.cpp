@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "panel/panel.hpp"
@@ -22,7 +21,15 @@ json load_project(const std::string& path) {
     if (!file) {
         fail_at(place, "", std::string("cannot open the file: ") + std::strerror(errno));
     }
-    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string content;
+    char buffer[1 << 16];
+    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
+        content.append(buffer, static_cast<std::size_t>(file.gcount()));
+        if (content.size() > max_project_bytes) {
+            fail_at(place, "", "the file is larger than " + std::to_string(max_project_bytes >> 20) +
+                                   " MiB; no box design is that large");
+        }
+    }
     if (file.bad()) {
         fail_at(place, "", "cannot read the file");
     }

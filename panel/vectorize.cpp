@@ -1,39 +1,46 @@
 #include "panel/vectorize.hpp"
 
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
-#ifdef _WIN32
-#define popen _popen
-#define pclose _pclose
-#else
+#ifndef _WIN32
 #include <sys/wait.h>
 #endif
 
 namespace fs = std::filesystem;
 
-CommandResult SystemCommandRunner::run(const std::string& command_line) {
+namespace {
+
+std::string read_start(const fs::path& path, std::size_t limit) {
+    std::ifstream file(path, std::ios::binary);
+    std::string text(limit, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(limit));
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (file && file.peek() != std::char_traits<char>::eof()) {
+        text += "\n[... more output cut ...]\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+// The output goes to a file rather than a pipe: reading a pipe would wait for
+// every process that inherited it, and would hold all of it in memory.
+CommandResult SystemCommandRunner::run(const std::string& command_line, const fs::path& capture_file) {
+    const std::string redirected = command_line + " >" + quote_path(capture_file.string()) + " 2>&1";
+    const int status = std::system(redirected.c_str());
     CommandResult result;
-    // Inkscape chats on every run; collect it and show it only on failure.
-    FILE* pipe = popen((command_line + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        result.status = -1;
-        result.output = "the command processor could not be started";
-        return result;
-    }
-    char buffer[4096];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.output.append(buffer, count);
-    }
-    int status = pclose(pipe);
 #ifdef _WIN32
     result.status = status;
 #else
     result.status = (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : (status == 0 ? -1 : status);
 #endif
+    result.output = read_start(capture_file, max_captured_output);
+    std::error_code ignored;
+    fs::remove(capture_file, ignored);
     return result;
 }
 
@@ -79,10 +86,12 @@ std::string inkscape_command_line(const std::string& inkscape, const std::string
 
 namespace {
 
-// Inkscape reads a path beginning with "-" as an option.
+// Inkscape reads a path beginning with "-" as an option, and one whose first
+// part holds ":" as a URI; "./" in front keeps both a plain relative path.
 std::string as_argument(const fs::path& path) {
     std::string text = path.string();
-    if (!text.empty() && text[0] == '-') {
+    const std::string first_part = path.empty() ? std::string() : path.begin()->string();
+    if (path.is_relative() && ((!text.empty() && text[0] == '-') || first_part.find(':') != std::string::npos)) {
         text = (fs::path(".") / path).string();
     }
     return text;
@@ -99,9 +108,15 @@ void run_inkscape(const std::string& section, const fs::path& svg_path, const Ar
     }
     // A vector file left from an earlier run would pass for this run's result.
     fs::remove(vector_path);
-    const CommandResult result =
-        context.commands.run(inkscape_command_line(args.inkscape_path, vector_text, as_argument(svg_path)));
+    fs::path capture_file = svg_path;
+    capture_file.replace_extension(".inkscape-output.txt");
+    const CommandResult result = context.commands.run(
+        inkscape_command_line(args.inkscape_path, vector_text, as_argument(svg_path)), capture_file);
     if (result.status != 0) {
+        // Whatever a failed run left there may be cut short; only the plain
+        // file is a drawing to trust.
+        std::error_code ignored;
+        fs::remove(vector_path, ignored);
         context.err << "Inkscape command failed." << std::endl;
         if (!result.output.empty()) {
             context.err << result.output << std::flush;

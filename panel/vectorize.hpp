@@ -8,7 +8,7 @@
 
 struct CommandResult {
     int status = 0;
-    std::string output;  // what the command printed, both streams together
+    std::string output;  // the start of what the command printed, both streams together
 };
 
 // The outside world of the vectorization step: running a command line and the
@@ -16,16 +16,22 @@ struct CommandResult {
 class CommandRunner {
 public:
     virtual ~CommandRunner() = default;
-    virtual CommandResult run(const std::string& command_line) = 0;
+    // Runs the command and waits for it; what it prints may pass through
+    // `capture_file`, which is gone afterwards.
+    virtual CommandResult run(const std::string& command_line, const std::filesystem::path& capture_file) = 0;
     virtual void pause() = 0;
 };
 
-// Runs commands through the system's command processor and really waits.
+// Runs commands through the system's command processor and really waits: for
+// the command itself, not for anything it leaves running in the background.
 class SystemCommandRunner : public CommandRunner {
 public:
-    CommandResult run(const std::string& command_line) override;
+    CommandResult run(const std::string& command_line, const std::filesystem::path& capture_file) override;
     void pause() override;
 };
+
+// How much of a command's output is kept to show on failure.
+constexpr std::size_t max_captured_output = 64 * 1024;
 
 // The written file's own name with ".svg" replaced by "_vector.svg", in the
 // same folder.

@@ -23,7 +23,7 @@ std::string size_of(SectionKind kind, bool outer) {
 
 class NoCommands : public CommandRunner {
 public:
-    CommandResult run(const std::string&) override { return {1, "not expected"}; }
+    CommandResult run(const std::string&, const std::filesystem::path&) override { return {1, "not expected"}; }
     void pause() override {}
 };
 
@@ -213,4 +213,27 @@ TEST(Layout, SeparateFilesRefuseAProjectThatCanBeReadOnlyOnce) {
     RunContext context{out, err, commands};
     EXPECT_THROW(draw_all(fifo, (dir / "out").string(), true, false, false, false, 0, 0, 0, separate, context),
                  RunError);
+}
+
+TEST(Layout, WritingTouchesNoFileButItsOwn) {
+    Arguments writing = simulation();
+    writing.simulate = false;
+    TempDir dir;
+    // The project kept in the output folder under a drawing's name.
+    const std::string project = project_with(R"("q_Main": {})");
+    write_text(dir / "out/q_Main/q_Main.svg", project);
+    NoCommands commands;
+    std::ostringstream out, err;
+    RunContext context{out, err, commands};
+    EXPECT_THROW(draw_all((dir / "out/q_Main/q_Main.svg").string(), (dir / "out").string(), true, true, true, false, 0,
+                          0, 0, writing, context),
+                 RunError);
+    EXPECT_EQ(read_text(dir / "out/q_Main/q_Main.svg"), project);
+
+    // A note of the user's beside the drawings, and the longest name a folder takes.
+    const std::string longest = "k_Main" + std::string(245, 'x');  // 255 bytes with ".svg"
+    write_text(dir / "out/box/q_Main.svg.partial", "my notes");
+    run_pass(project_with(R"("q_Main": {}, ")" + longest + R"(": {})"), writing, dir);
+    EXPECT_EQ(read_text(dir / "out/box/q_Main.svg.partial"), "my notes");
+    EXPECT_TRUE(std::filesystem::exists(dir / "out/box" / (longest + ".svg")));
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <cstdlib>
 #include <regex>
 #include <set>
@@ -24,7 +26,7 @@ public:
         : status_(status), writes_(writes), vector_file_(std::move(vector_file)),
           plain_file_(std::move(plain_file)), out_(out) {}
 
-    CommandResult run(const std::string& command_line) override {
+    CommandResult run(const std::string& command_line, const fs::path&) override {
         commands.push_back(command_line);
         if (writes_ != Writes::Nothing) write_text(vector_file_, writes_ == Writes::Content ? "<svg/>" : "");
         return {status_, "inkscape chatter\n"};
@@ -113,7 +115,7 @@ TEST(VectorCommandLine, ShellHandsInkscapeBothPathsIntactAndRunsNothingElse) {
         line += quote_path(dir.path().string());
         line += " && ";
         line += inkscape_command_line("sh " + script.string(), vector, svg);
-        const CommandResult result = shell.run(line);
+        const CommandResult result = shell.run(line, dir / "capture.txt");
         EXPECT_EQ(result.status, 0) << line;
         EXPECT_EQ(result.output, std::string("[").append(actions_for(vector)) + "]\n[" + svg + "]\n") << line;
         EXPECT_FALSE(fs::exists(dir / "pwned")) << line;
@@ -121,13 +123,28 @@ TEST(VectorCommandLine, ShellHandsInkscapeBothPathsIntactAndRunsNothingElse) {
 }
 
 TEST(VectorSystemRunner, ReportsExitStatusAndCapturesBothStreams) {
+    TempDir dir;
+    const fs::path capture = dir / "capture.txt";
     SystemCommandRunner shell;
-    const CommandResult failed = shell.run("sh -c 'echo to-out; echo to-err >&2; exit 3'");
+    const CommandResult failed = shell.run("sh -c 'echo to-out; echo to-err >&2; exit 3'", capture);
     EXPECT_EQ(failed.status, 3);
     EXPECT_NE(failed.output.find("to-out"), std::string::npos);
     EXPECT_NE(failed.output.find("to-err"), std::string::npos);
-    EXPECT_EQ(shell.run("true").status, 0);
-    EXPECT_NE(shell.run("no-such-command-for-svggenerator-tests").status, 0);
+    EXPECT_FALSE(fs::exists(capture));
+    EXPECT_EQ(shell.run("true", capture).status, 0);
+    EXPECT_NE(shell.run("no-such-command-for-svggenerator-tests", capture).status, 0);
+}
+
+TEST(VectorSystemRunner, WaitsForTheCommandOnlyAndKeepsTheStartOfItsOutput) {
+    TempDir dir;
+    SystemCommandRunner shell;
+    const auto start = std::chrono::steady_clock::now();
+    // A helper left running in the background must not hold the run.
+    EXPECT_EQ(shell.run("sh -c 'sleep 30 & exit 0'", dir / "capture.txt").status, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    const CommandResult chatty = shell.run("head -c 1000000 /dev/zero | tr '\\0' x", dir / "capture.txt");
+    EXPECT_LT(chatty.output.size(), max_captured_output + 100);
+    EXPECT_EQ(chatty.output.substr(0, 3), "xxx");
 }
 
 TEST(VectorOutcome, ReportsKeepsAndRemovesFilesAsEachOutcomeRequires) {
@@ -222,6 +239,22 @@ TEST(VectorOutcome, AVectorFileFromAnEarlierRunIsNotTakenForThisOne) {
     EXPECT_FALSE(fs::exists(vector));
     EXPECT_NE(line_starting(err.str(), "Vectorization failed: "), "") << err.str();
     EXPECT_EQ(out.str().find("Vectorization success"), std::string::npos);
+}
+
+TEST(VectorOutcome, AVectorFileOfAFailedRunIsNotLeftBehind) {
+    TempDir dir;
+    const fs::path plain = dir / "out" / "box_Main.svg";
+    const fs::path vector = dir / "out" / "box_Main_vector.svg";
+    write_text(plain, "<svg/>");
+    Arguments args{};
+    std::ostringstream out, err;
+    FakeInkscape inkscape(139, Writes::Content, vector, plain, out);
+    RunContext context{out, err, inkscape};
+
+    vectorize_file("box_Main", "", plain, args, context);
+
+    EXPECT_TRUE(fs::exists(plain));
+    EXPECT_FALSE(fs::exists(vector));
 }
 
 TEST(VectorProgram, FailingInkscapeKeepsPlainFilesAndTheRunGoesOn) {

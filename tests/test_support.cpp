@@ -8,6 +8,10 @@
 #include <sstream>
 #include <stdexcept>
 
+// Commands are quoted for sh with the program's own quoting, which the
+// vectorization tests check on its own.
+#include "panel/vectorize.hpp"
+
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
@@ -21,36 +25,21 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ignored);
 }
 
-namespace {
-
-std::string shell_quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char ch : text) {
-        if (ch == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += ch;
-        }
-    }
-    return quoted + "'";
-}
-
-}  // namespace
 
 RunResult run_program(const std::vector<std::string>& args, const fs::path& cwd) {
     TempDir capture;
     std::string command = "cd ";
-    command += shell_quote(cwd.string());
+    command += quote_path(cwd.string());
     command += " && ";
-    command += shell_quote(SVGGENERATOR_BINARY);
+    command += quote_path(SVGGENERATOR_BINARY);
     for (const auto& arg : args) {
         command += ' ';
-        command += shell_quote(arg);
+        command += quote_path(arg);
     }
     command += " >";
-    command += shell_quote((capture / "out").string());
+    command += quote_path((capture / "out").string());
     command += " 2>";
-    command += shell_quote((capture / "err").string());
+    command += quote_path((capture / "err").string());
     command += " </dev/null";
     const int status = std::system(command.c_str());
     RunResult result;
@@ -78,7 +67,7 @@ std::string read_text(const fs::path& path) {
 
 bool parses_as_xml(const fs::path& path) {
     std::string command = "xmllint --noout ";
-    command += shell_quote(path.string());
+    command += quote_path(path.string());
     command += " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }

@@ -189,7 +189,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         if (args.simulate) {
             continue;
         }
-        const fs::path path = folder / (key + *suffix + ".svg");
+        const fs::path path = folder / utf8_path(key + *suffix + ".svg");
         refuse_overwriting_project(path, json_file, place);
         if (args.vectorize) {
             refuse_overwriting_project(vector_path_for(path), json_file, place);

@@ -115,6 +115,9 @@ float hatch_step_px(float lines_per_mm) { return cm_to_px / lines_per_mm / 10.0f
 float as_px(float px) { return px; }
 
 void circle_hatch(std::string& svg, float cx, float cy, float r, float step, ToPx to_px) {
+    if (!std::isfinite(r * r)) {
+        throw HatchProblem("the circle is too large to hatch in single precision");
+    }
     check_line_count(svg, 2.0 * r, step,
                      std::fmax(line_bytes({to_px(cx - r), to_px(cx + r), to_px(cy - r), to_px(cy - r)}),
                                line_bytes({to_px(cx - r), to_px(cx + r), to_px(cy + r), to_px(cy + r)})));

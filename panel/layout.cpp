@@ -50,6 +50,12 @@ std::optional<std::string> unsafe_file_name_reason(const std::string& key) {
         if (c == '/' || c == '\\' || c == ':' || c == '\0') {
             return "a section name becomes a file name and cannot hold '/', '\\', ':' or a NUL character";
         }
+#ifdef _WIN32
+        // Refused here rather than by the file system halfway through a run.
+        if (std::string("<>\"|?*").find(c) != std::string::npos || static_cast<unsigned char>(c) < 0x20) {
+            return "a section name becomes a file name and cannot hold <, >, \", |, ?, * or a control character";
+        }
+#endif
     }
     return std::nullopt;
 }

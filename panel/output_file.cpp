@@ -21,6 +21,12 @@ long process_id() { return static_cast<long>(getpid()); }
 
 }  // namespace
 
+fs::path scratch_path(const fs::path& folder, const std::string& what) {
+    return folder / (".svggenerator-" + std::to_string(process_id()) + "." + what);
+}
+
+fs::path utf8_path(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
 void create_output_folder(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -35,7 +41,7 @@ void create_output_folder(const fs::path& folder) {
 void write_output_file(const fs::path& path, const std::string& content) {
     // A short name of its own, so that the longest names still fit and no
     // file of the user's is mistaken for it.
-    const fs::path partial = path.parent_path() / (".svggenerator-" + std::to_string(process_id()) + ".partial");
+    const fs::path partial = scratch_path(path.parent_path(), "partial");
     // A leftover of an interrupted run goes first, link or file, so the
     // write below never follows it somewhere else.
     std::error_code stale;

@@ -1,5 +1,7 @@
 #include "panel/vectorize.hpp"
 
+#include "panel/output_file.hpp"
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -30,7 +32,12 @@ std::string read_start(const fs::path& path, std::size_t limit) {
 // The output goes to a file rather than a pipe: reading a pipe would wait for
 // every process that inherited it, and would hold all of it in memory.
 CommandResult SystemCommandRunner::run(const std::string& command_line, const fs::path& capture_file) {
-    const std::string redirected = command_line + " >" + quote_path(capture_file.string()) + " 2>&1";
+    std::string redirected = command_line + " >" + quote_path(capture_file.string()) + " 2>&1";
+#ifdef _WIN32
+    // cmd /c drops the first and the last double quote of a line that starts
+    // with one; an outer pair keeps a quoted Inkscape path and the rest intact.
+    redirected = "\"" + redirected + "\"";
+#endif
     const int status = std::system(redirected.c_str());
     CommandResult result;
 #ifdef _WIN32
@@ -108,8 +115,9 @@ void run_inkscape(const std::string& section, const fs::path& svg_path, const Ar
     }
     // A vector file left from an earlier run would pass for this run's result.
     fs::remove(vector_path);
-    fs::path capture_file = svg_path;
-    capture_file.replace_extension(".inkscape-output.txt");
+    const fs::path capture_file = scratch_path(svg_path.parent_path(), "inkscape-output");
+    // The shell's ">" would follow a link left at that name.
+    fs::remove(capture_file);
     const CommandResult result = context.commands.run(
         inkscape_command_line(args.inkscape_path, vector_text, as_argument(svg_path)), capture_file);
     if (result.status != 0) {

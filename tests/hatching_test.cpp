@@ -132,6 +132,7 @@ TEST(Hatching, ShapeIsChosenByWhichKeysArePresent) {
         EXPECT_EQ(count_of_elements(r.svg, "<clipPath"), c.clip_paths) << c.keys;
     }
     const Recess zero = recess_of(R"({"location_x": 2, "location_y": 3, "visible_diameter": 0})");
+    ASSERT_EQ(lines_of(zero.svg).size(), 1u);
     EXPECT_EQ(lines_of(zero.svg)[0], "<line x1=\"75.59\" y1=\"113.38\" x2=\"75.59\" y2=\"113.38\" stroke=\"black\" "
                                      "stroke-width=\"0.5\"/>");
     EXPECT_NE(zero.svg.find("r=\"0.00\""), std::string::npos);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "panel/panel.hpp"
+#include "panel/output_file.hpp"
 #include "panel/vectorize.hpp"
 #include "settings/arguments.hpp"
 #include "test_support.hpp"
@@ -255,6 +256,25 @@ TEST(VectorOutcome, AVectorFileOfAFailedRunIsNotLeftBehind) {
 
     EXPECT_TRUE(fs::exists(plain));
     EXPECT_FALSE(fs::exists(vector));
+}
+
+TEST(VectorOutcome, InkscapesOutputNeverGoesThroughALinkInTheOutputFolder) {
+    TempDir dir;
+    const fs::path plain = dir / "out" / "box_Main.svg";
+    write_text(plain, "<svg/>");
+    write_text(dir / "victim", "precious");
+    fs::create_symlink(dir / "victim", scratch_path(dir / "out", "inkscape-output"));
+    Arguments args{};
+    args.inkscape_path = "sh -c 'echo chatter; exit 1'";
+    std::ostringstream out, err;
+    SystemCommandRunner shell;
+    RunContext context{out, err, shell};
+
+    vectorize_file("box_Main", "", plain, args, context);
+
+    EXPECT_EQ(read_text(dir / "victim"), "precious");
+    EXPECT_NE(err.str().find("chatter"), std::string::npos) << err.str();
+    EXPECT_TRUE(fs::exists(plain));
 }
 
 TEST(VectorProgram, FailingInkscapeKeepsPlainFilesAndTheRunGoesOn) {

@@ -1,3 +1,5 @@
+#include "panel/panel.hpp"
+
 #include <climits>
 #include <cmath>
 #include <filesystem>
@@ -11,7 +13,6 @@
 #include "panel/layout.hpp"
 #include "panel/output_file.hpp"
 #include "panel/output_names.hpp"
-#include "panel/panel.hpp"
 #include "panel/project.hpp"
 #include "panel/screws.hpp"
 #include "panel/section.hpp"

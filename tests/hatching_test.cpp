@@ -27,13 +27,7 @@ std::string attribute(const std::string& element, const std::string& name) {
     return element.substr(start, element.find('"', start) - start);
 }
 
-std::vector<std::string> lines_of(const std::string& svg) {
-    std::vector<std::string> lines;
-    for (const auto& element : elements_of(svg)) {
-        if (element.rfind("<line", 0) == 0) lines.push_back(element);
-    }
-    return lines;
-}
+std::vector<std::string> lines_of(const std::string& svg) { return elements_starting(svg, "<line"); }
 
 const char* rectangle = R"("location_x": 5, "location_y": 4, "visible_width": 1.6, "visible_height": 1.05)";
 
@@ -127,9 +121,9 @@ TEST(Hatching, ShapeIsChosenByWhichKeysArePresent) {
     for (const auto& c : cases) {
         const Recess r = recess_of(std::string(R"({"location_x": 1, "location_y": 1, )") + c.keys + "}");
         EXPECT_EQ(r.console, "Adding recess for: pot1\n") << c.keys;
-        EXPECT_EQ(count_of_elements(r.svg, "<line"), c.lines) << c.keys;
-        EXPECT_EQ(count_of_elements(r.svg, "<circle"), c.circles) << c.keys;
-        EXPECT_EQ(count_of_elements(r.svg, "<clipPath"), c.clip_paths) << c.keys;
+        EXPECT_EQ(count_of(r.svg, "<line"), c.lines) << c.keys;
+        EXPECT_EQ(count_of(r.svg, "<circle"), c.circles) << c.keys;
+        EXPECT_EQ(count_of(r.svg, "<clipPath"), c.clip_paths) << c.keys;
     }
     const Recess zero = recess_of(R"({"location_x": 2, "location_y": 3, "visible_diameter": 0})");
     ASSERT_EQ(lines_of(zero.svg).size(), 1u);

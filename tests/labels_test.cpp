@@ -68,7 +68,7 @@ TEST(Labels, KnobsAndButtonsAreNumberedInKeyOrder) {
         "pot1": {"id": 0, "call_name": "Knob", "location_x": 1, "location_y": 1}})");
     EXPECT_EQ(l.console, "Creating text: Button 2.00 for button1\nCreating text: Knob 1.00 for pot1\n"
                          "Creating text: Knob 2.00 for pot2\n");
-    EXPECT_EQ(count_of_elements(l.svg, ">Knob 2.00</text>"), 1);
+    EXPECT_EQ(count_of(l.svg, ">Knob 2.00</text>"), 1);
 }
 
 TEST(Labels, CountersFollowTheKeysWhateverTheName) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "panel/project.hpp"
+#include "test_support.hpp"
 
 // Keeps the parsed component alive for as long as the test uses it.
 struct ParsedComponent {
@@ -13,12 +14,6 @@ struct ParsedComponent {
         : object(json::parse(text)), component(read_component(key, object, Place{"test.json", "box_Main", {}})) {}
 };
 
-inline int count_of_elements(const std::string& svg, const std::string& start) {
-    int count = 0;
-    for (auto at = svg.find(start); at != std::string::npos; at = svg.find(start, at + 1)) ++count;
-    return count;
-}
-
 // Splits a document part into its elements, one per "<...>" tag.
 inline std::vector<std::string> elements_of(const std::string& svg) {
     std::vector<std::string> elements;
@@ -26,4 +21,13 @@ inline std::vector<std::string> elements_of(const std::string& svg) {
         elements.push_back(svg.substr(at, svg.find('>', at) - at + 1));
     }
     return elements;
+}
+
+// The elements whose text starts with `prefix`, such as "<line".
+inline std::vector<std::string> elements_starting(const std::string& svg, const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const auto& element : elements_of(svg)) {
+        if (element.rfind(prefix, 0) == 0) found.push_back(element);
+    }
+    return found;
 }

@@ -36,19 +36,11 @@ Screws screws_of(const std::string& section, const Arguments& a) {
     return screws_of(section, a, a.screw_size_top, a.screw_size_bottom, a.screw_head_diameter);
 }
 
-std::vector<std::string> with_prefix(const std::string& svg, const std::string& prefix) {
-    std::vector<std::string> found;
-    for (const auto& e : elements_of(svg)) {
-        if (e.rfind(prefix, 0) == 0) found.push_back(e);
-    }
-    return found;
-}
-
 }  // namespace
 
 TEST(Screws, HolesAndRecessesSitInsetFromTheFourCorners) {
     const Screws s = screws_of("box_Main", screw_settings(3, 0, 6));
-    const auto holes = with_prefix(s.svg, "<circle cx=\"");
+    const auto holes = elements_starting(s.svg, "<circle cx=\"");
     const char* centres[] = {"26.46\" cy=\"26.46", "729.44\" cy=\"26.46", "26.46\" cy=\"351.49",
                              "729.44\" cy=\"351.49"};
     std::vector<std::string> hole_elements;
@@ -65,7 +57,7 @@ TEST(Screws, HolesAndRecessesSitInsetFromTheFourCorners) {
 
     // The first corner: hole, seven recess lines 1 mm apart, the head outline.
     const std::string after_hole = s.svg.substr(s.svg.find("/>") + 2);
-    const auto lines = with_prefix(after_hole.substr(0, after_hole.find("<circle")), "<line");
+    const auto lines = elements_starting(after_hole.substr(0, after_hole.find("<circle")), "<line");
     const char* ys[] = {"15.12", "18.90", "22.68", "26.46", "30.24", "34.02", "37.79"};
     ASSERT_EQ(lines.size(), 7u);
     for (int i = 0; i < 7; ++i) {
@@ -76,7 +68,7 @@ TEST(Screws, HolesAndRecessesSitInsetFromTheFourCorners) {
     EXPECT_NE(lines[6].find("x1=\"26.46\""), std::string::npos);
     EXPECT_NE(after_hole.find("<circle cx=\"26.46\" cy=\"26.46\" r=\"11.34\" stroke=\"black\" stroke-width=\"1\"/>\n"),
               std::string::npos);
-    EXPECT_EQ(with_prefix(s.svg, "<line").size(), 28u);
+    EXPECT_EQ(elements_starting(s.svg, "<line").size(), 28u);
 }
 
 TEST(Screws, OnlyPanelsScrewedThroughASettingTakeThem) {
@@ -93,8 +85,8 @@ TEST(Screws, OnlyPanelsScrewedThroughASettingTakeThem) {
     };
     for (const auto& c : cases) {
         const Screws s = screws_of(c.section, screw_settings(c.top, c.bottom, 0));
-        EXPECT_EQ(count_of_elements(s.svg, "<circle"), c.holes) << c.section;
-        EXPECT_EQ(count_of_elements(s.console, "Adding screw at position"), c.holes) << c.section;
+        EXPECT_EQ(count_of(s.svg, "<circle"), c.holes) << c.section;
+        EXPECT_EQ(count_of(s.console, "Adding screw at position"), c.holes) << c.section;
     }
 }
 
@@ -115,10 +107,10 @@ TEST(Screws, SeparateFilesKeepHolesAndRecessesApartWithSharedCentres) {
     const Screws holes = screws_of("box_Main", a, 6, 0, 0);
     const Screws recesses = screws_of("box_Main", a, 0, 0, 4);
     const Screws other_pass = screws_of("box_Main", a, 0, 0, 0);
-    EXPECT_EQ(count_of_elements(holes.svg, "<circle"), 4);
-    EXPECT_EQ(count_of_elements(holes.svg, "<line"), 0);
-    EXPECT_EQ(count_of_elements(recesses.svg, "fill=\"none\""), 0);
-    EXPECT_EQ(count_of_elements(recesses.svg, "<circle"), 4);
+    EXPECT_EQ(count_of(holes.svg, "<circle"), 4);
+    EXPECT_EQ(count_of(holes.svg, "<line"), 0);
+    EXPECT_EQ(count_of(recesses.svg, "fill=\"none\""), 0);
+    EXPECT_EQ(count_of(recesses.svg, "<circle"), 4);
     EXPECT_EQ(other_pass.svg, "");
     EXPECT_EQ(other_pass.console, "");
     for (const char* centre : {"cx=\"26.46\" cy=\"26.46\"", "cx=\"729.44\" cy=\"351.49\""}) {
@@ -130,7 +122,7 @@ TEST(Screws, SeparateFilesKeepHolesAndRecessesApartWithSharedCentres) {
 TEST(Screws, DensityAndSizeLimitsApplyToTheHeadRecess) {
     Arguments a = screw_settings(3, 0, 6);
     a.recess_lines_per_mm = 2;
-    EXPECT_EQ(count_of_elements(screws_of("box_Main", a, 0, 0, 6).svg, "<line"), 4 * 13);
+    EXPECT_EQ(count_of(screws_of("box_Main", a, 0, 0, 6).svg, "<line"), 4 * 13);
     a.recess_lines_per_mm = 1e9f;
     EXPECT_THROW(screws_of("box_Main", a, 0, 0, 6), RunError);
 }

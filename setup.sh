@@ -13,11 +13,14 @@ need_inkscape=0
 command -v inkscape >/dev/null 2>&1 || need_inkscape=1
 
 if [ ${#missing[@]} -gt 0 ] || [ $need_inkscape -eq 1 ]; then
+    # Several builds on one machine may install at once; take turns.
+    exec 9>"${TMPDIR:-/tmp}/svggenerator-setup.lock"
+    flock 9
     sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     export DEBIAN_FRONTEND=noninteractive
     $sudo apt-get update -qq
-    [ ${#missing[@]} -gt 0 ] && $sudo apt-get install -y -qq "${missing[@]}"
-    [ $need_inkscape -eq 1 ] && $sudo apt-get install -y -qq --no-install-recommends inkscape
+    [ ${#missing[@]} -gt 0 ] && $sudo apt-get install -o DPkg::Lock::Timeout=600 -y -qq "${missing[@]}"
+    [ $need_inkscape -eq 1 ] && $sudo apt-get install -o DPkg::Lock::Timeout=600 -y -qq --no-install-recommends inkscape
 fi
 exit 0

@@ -1,0 +1,84 @@
+#!/usr/bin/python3
+"""The project schema and the program must agree: every project the program
+draws passes the schema, and the broken ones are refused by both.
+
+Usage: schema_test.py SCHEMA PROGRAM EXAMPLES_DIR
+Runs with Debian's python3-jsonschema (draft 2020-12)."""
+import glob
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+import jsonschema
+
+schema_path, program, examples_dir = sys.argv[1:4]
+with open(schema_path, encoding="utf-8") as f:
+    schema = json.load(f)
+jsonschema.Draft202012Validator.check_schema(schema)
+validator = jsonschema.Draft202012Validator(schema)
+
+BOX = '"Generic": {"width": 20, "height": 10}'
+KNOB = '"location_x": 5, "location_y": 5'
+
+# Projects the program draws (exit 0). The examples are added below.
+good = {
+    "every field": '{%s, "box_Main": {"pot1": {%s, "call_name": "Knob", "id": 0, "rotation": 90,'
+                   ' "drill_diameter": 0.7, "drill_width": 1, "drill_height": 1, "visible_diameter": 1.2,'
+                   ' "visible_width": 1.5, "visible_height": 1.5}}}' % (BOX, KNOB),
+    "array, null and empty sections": '{%s, "box_Main": [{%s}], "box_Left": null, "box_Back": {}}' % (BOX, KNOB),
+    "keys without underscore are not read": '{"$schema": "x.json", "Notes": 1, "Generic": {"width": 1,'
+                                            ' "height": 2, "colour": "red"}}',
+    "a screen needs no id": '{%s, "box_Main": {"button_screen": {%s, "call_name": "Screen"}}}' % (BOX, KNOB),
+    "an unnumbered key needs no id": '{%s, "box_Main": {"jack": {%s, "call_name": "In"}}}' % (BOX, KNOB),
+    "whole number written with a point": '{%s, "box_Main": {"pot1": {%s, "id": 2.0}}}' % (BOX, KNOB),
+}
+
+# Projects the program refuses (exit 2); the schema must refuse them too.
+bad = {
+    "boolean where a number belongs": '{%s, "box_Main": {"led": {%s, "drill_diameter": true}}}' % (BOX, KNOB),
+    "missing location_x": '{%s, "box_Main": {"led": {"location_y": 1}}}' % BOX,
+    "string section": '{%s, "box_Main": "knobs"}' % BOX,
+    "missing Generic": '{"box_Main": {}}',
+    "height as text": '{"Generic": {"width": 20, "height": "10"}, "box_Main": {}}',
+    "component not an object": '{%s, "box_Main": {"led": 3}}' % BOX,
+    "pot without id": '{%s, "box_Main": {"pot1": {%s, "call_name": "Knob"}}}' % (BOX, KNOB),
+    "call_name a number": '{%s, "box_Main": {"led": {%s, "call_name": 7}}}' % (BOX, KNOB),
+    "rotation beyond int": '{%s, "box_Main": {"led": {%s, "rotation": 3000000000}}}' % (BOX, KNOB),
+}
+
+failures = []
+
+
+def program_status(text):
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, "box.json")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        run = subprocess.run([program, "-j", path, "-o", os.path.join(tmp, "out"), "-m", "3", "-b", "50",
+                              "--vectorize=false", "--simulate"], capture_output=True, text=True, timeout=120)
+        return run.returncode
+
+
+for path in sorted(glob.glob(os.path.join(examples_dir, "*.json"))):
+    with open(path, encoding="utf-8") as f:
+        good[os.path.basename(path)] = f.read()
+
+for name, text in good.items():
+    errors = [e.message for e in validator.iter_errors(json.loads(text))]
+    if errors:
+        failures.append(f"schema refuses good project '{name}': {errors}")
+    if program_status(text) != 0:
+        failures.append(f"program refuses good project '{name}'")
+
+for name, text in bad.items():
+    if validator.is_valid(json.loads(text)):
+        failures.append(f"schema accepts broken project '{name}'")
+    if program_status(text) != 2:
+        failures.append(f"program accepts broken project '{name}'")
+
+for failure in failures:
+    print(failure)
+print(f"{len(good)} good and {len(bad)} broken projects checked, {len(failures)} problems")
+sys.exit(1 if failures else 0)

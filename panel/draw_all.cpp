@@ -17,6 +17,7 @@
 #include "panel/screws.hpp"
 #include "panel/section.hpp"
 #include "panel/vectorize.hpp"
+#include "panel/warnings.hpp"
 #include "settings/passes.hpp"
 
 namespace fs = std::filesystem;
@@ -121,6 +122,9 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         }
         context.out << "## Currently on section: " << key << " ##" << std::endl;
         const std::string svg = build_section(key, section, box, pass, args, place, context);
+        if (!context.design_warned) {
+            warn_about_section(key, section, box, args, place, context.err);
+        }
         if (args.simulate) {
             continue;
         }
@@ -135,4 +139,5 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
             vectorize_file(key, *suffix, path, args, context);
         }
     }
+    context.design_warned = true;
 }

@@ -22,16 +22,20 @@ std::string quoted(const std::string& name) {
 
 }  // namespace
 
-[[noreturn]] void fail_at(const Place& place, const std::string& key, const std::string& problem) {
-    std::string message = "project file " + quoted(place.file);
+std::string describe_place(const Place& place, const std::string& key) {
+    std::string text = "project file " + quoted(place.file);
     if (!place.section.empty()) {
-        message += ", section " + quoted(place.section);
+        text += ", section " + quoted(place.section);
     }
     if (place.component) {
-        message += ", component " + quoted(*place.component);
+        text += ", component " + quoted(*place.component);
     }
     if (!key.empty()) {
-        message += ", key " + quoted(key);
+        text += ", key " + quoted(key);
     }
-    throw RunError(message + ": " + problem);
+    return text;
+}
+
+[[noreturn]] void fail_at(const Place& place, const std::string& key, const std::string& problem) {
+    throw RunError(describe_place(place, key) + ": " + problem);
 }

@@ -30,4 +30,8 @@ struct Place {
     std::optional<std::string> component;
 };
 
+// "project file "…", section "…", component "…", key "…"", leaving out the
+// parts that are empty; names are quoted with control characters shown.
+std::string describe_place(const Place& place, const std::string& key);
+
 [[noreturn]] void fail_at(const Place& place, const std::string& key, const std::string& problem);

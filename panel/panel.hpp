@@ -19,6 +19,9 @@ struct RunContext {
     std::ostream& out;
     std::ostream& err;
     CommandRunner& commands;
+    // Design warnings are given by the first pass that draws, not again by
+    // every layer pass of separate files.
+    bool design_warned = false;
 };
 
 // One output pass: reads the project file, creates <output_directory>/<stem>

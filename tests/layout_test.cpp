@@ -10,6 +10,7 @@
 #include "panel/layout.hpp"
 #include "panel/panel.hpp"
 #include "panel/vectorize.hpp"
+#include "pass_fixtures.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -19,23 +20,6 @@ std::string px(float cm) { return format_float_as_str(cm * cm_to_px, 2); }
 std::string size_of(SectionKind kind, bool outer) {
     const PanelSize p = panel_size(kind, 20, 10, 3, 50, outer);
     return px(p.width) + " x " + px(p.height);
-}
-
-class NoCommands : public CommandRunner {
-public:
-    CommandResult run(const std::string&, const std::filesystem::path&) override { return {1, "not expected"}; }
-    void pause() override {}
-};
-
-Arguments simulation() {
-    Arguments a{};
-    a.material_thickness = 3;
-    a.box_height_3d = 50;
-    a.font_size = 8;
-    a.recess_lines_per_mm = 1;
-    a.simulate = true;
-    a.vectorize = false;
-    return a;
 }
 
 // Runs one pass over a project and returns its console output.

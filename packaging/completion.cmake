@@ -1,0 +1,25 @@
+# Writes the bash completion script from the program's own --help text.
+#   cmake -DPROGRAM=… -DTEMPLATE=… -DOUTPUT=… -P completion.cmake
+execute_process(COMMAND "${PROGRAM}" --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} --help failed: ${status}")
+endif()
+# Option lines read "  -j, --json-file arg    Description", or
+# "      --name arg" for an option without a letter; "arg" marks a value.
+string(REGEX MATCHALL "\n  (    )?(-[A-Za-z0-9], )?--[A-Za-z0-9-]+( arg)?" lines "${help}")
+set(all "")
+set(valued "")
+foreach(line IN LISTS lines)
+  string(REGEX MATCH "(-[A-Za-z0-9], )?--[A-Za-z0-9-]+" names "${line}")
+  string(REPLACE ", " ";" pair "${names}")
+  list(APPEND all ${pair})
+  if(line MATCHES " arg$")
+    list(APPEND valued ${pair})
+  endif()
+endforeach()
+if(NOT all)
+  message(FATAL_ERROR "no options found in the --help text of ${PROGRAM}")
+endif()
+list(JOIN all " " ALL_OPTIONS)
+list(JOIN valued "|" VALUE_OPTIONS)
+configure_file("${TEMPLATE}" "${OUTPUT}" @ONLY)

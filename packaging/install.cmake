@@ -1,0 +1,47 @@
+# What `cmake --install` puts where (GNU layout under the chosen prefix): the
+# program, its man page and bash completion, the project schema, the examples
+# and the README.
+include(GNUInstallDirs)
+
+install(TARGETS svggenerator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# schema/ and examples/ side by side, as in the source tree, so the examples'
+# "$schema" member still finds the schema once installed.
+install(FILES schema/project.schema.json DESTINATION ${CMAKE_INSTALL_DATADIR}/svggenerator/schema)
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/svggenerator/examples)
+install(FILES README.md packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The man page and the completion are made from the built program's --help
+# text, so they list exactly its options; a cross build cannot run it.
+if(NOT CMAKE_CROSSCOMPILING AND NOT WIN32)
+  find_program(HELP2MAN help2man)
+  find_program(GZIP gzip)
+  set(generated ${CMAKE_CURRENT_BINARY_DIR}/generated)
+  set(completion ${generated}/completions/svggenerator)
+  add_custom_command(OUTPUT ${completion}
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:svggenerator>
+            -DTEMPLATE=${PROJECT_SOURCE_DIR}/packaging/completion.bash.in -DOUTPUT=${completion}
+            -P ${PROJECT_SOURCE_DIR}/packaging/completion.cmake
+    DEPENDS svggenerator packaging/completion.bash.in packaging/completion.cmake
+    COMMENT "Writing the bash completion from --help")
+  set(outputs ${completion})
+  install(FILES ${completion} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
+  if(HELP2MAN AND GZIP)
+    set(stand_in ${generated}/man/svggenerator)
+    configure_file(packaging/help-for-man.sh.in ${generated}/help-for-man.sh.in @ONLY)
+    file(GENERATE OUTPUT ${stand_in} INPUT ${generated}/help-for-man.sh.in
+         FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    set(man_page ${generated}/svggenerator.1)
+    add_custom_command(OUTPUT ${man_page}.gz
+      COMMAND ${HELP2MAN} --no-info --version-string=${PROJECT_VERSION}
+              --include=${PROJECT_SOURCE_DIR}/packaging/svggenerator.h2m --output=${man_page} ${stand_in}
+      COMMAND ${GZIP} -9nf ${man_page}
+      DEPENDS svggenerator packaging/svggenerator.h2m packaging/help-for-man.sh.in
+      COMMENT "Writing the man page from --help")
+    list(APPEND outputs ${man_page}.gz)
+    install(FILES ${man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  else()
+    message(WARNING "help2man or gzip not found: no man page (Debian: apt-get install help2man)")
+  endif()
+  add_custom_target(svggenerator_docs ALL DEPENDS ${outputs})
+endif()

@@ -1,0 +1,81 @@
+#!/usr/bin/python3
+"""tools/preview draws one separate patch per panel: in normal mode, from the
+layer files of --separate-files, and with vector files beside plain ones.
+
+Usage: preview_test.py PROGRAM PREVIEW EXAMPLE_PROJECT"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from PIL import Image
+
+program, preview, project = sys.argv[1:4]
+PANELS = 6  # box_Back, box_Front, box_Left, box_Main, box_Right, box_Top
+
+
+def large_regions(png, min_area=2000):
+    """Counts connected non-white areas of at least min_area pixels (labels
+    are made of smaller glyphs), joining runs of dark pixels row by row."""
+    image = Image.open(png).convert("L")
+    width, height = image.size
+    pixels = image.load()
+    parent, area = [], []
+
+    def find(i):
+        while parent[i] != i:
+            parent[i] = parent[parent[i]]
+            i = parent[i]
+        return i
+
+    previous = []  # (start, end, run id) of the row above
+    for y in range(height):
+        runs, x = [], 0
+        while x < width:
+            if pixels[x, y] < 250:
+                start = x
+                while x < width and pixels[x, y] < 250:
+                    x += 1
+                run = len(parent)
+                parent.append(run)
+                area.append(x - start)
+                for p_start, p_end, p_run in previous:
+                    if p_start < x + 1 and start < p_end + 1:  # touching, diagonals included
+                        a, b = find(run), find(p_run)
+                        if a != b:
+                            parent[b] = a
+                            area[a] += area[b]
+                runs.append((start, x, run))
+            x += 1
+        previous = runs
+    return sum(1 for i in range(len(parent)) if find(i) == i and area[i] >= min_area)
+
+
+failures = []
+with tempfile.TemporaryDirectory() as tmp:
+    def draw(name, *extra):
+        subprocess.run([program, "-j", project, "-o", os.path.join(tmp, name), "-m", "3", "-b", "50", "--recess",
+                        "-p", "3", "-d", "6", "--vectorize=false", *extra], check=True, capture_output=True)
+        return os.path.join(tmp, name, os.path.splitext(os.path.basename(project))[0])
+
+    normal = draw("normal")
+    separate = draw("separate", "--separate-files")
+    # A vector file beside its plain file stands for the same panel.
+    with_vector = shutil.copytree(normal, os.path.join(tmp, "vector"))
+    shutil.copy(os.path.join(normal, "box_Main.svg"), os.path.join(with_vector, "box_Main_vector.svg"))
+
+    for name, folder in (("normal", normal), ("separate files", separate), ("vector beside plain", with_vector)):
+        png = os.path.join(tmp, name + ".png")
+        run = subprocess.run([preview, folder, png], capture_output=True, text=True)
+        if run.returncode != 0 or not os.path.exists(png):
+            failures.append("%s: no picture (%s)" % (name, run.stderr.strip()))
+            continue
+        regions = large_regions(png)
+        if regions != PANELS:
+            failures.append("%s: %d panels in the picture, %d expected" % (name, regions, PANELS))
+
+for failure in failures:
+    print(failure)
+print("preview: %d problems" % len(failures))
+sys.exit(1 if failures else 0)

@@ -3,12 +3,23 @@
 # and the README.
 include(GNUInstallDirs)
 
-install(TARGETS svggenerator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+  # One folder, as a Windows user unpacks it: the exe beside the README,
+  # schema\ and examples\.
+  set(program_dir .)
+  set(data_dir .)
+  set(doc_dir .)
+else()
+  set(program_dir ${CMAKE_INSTALL_BINDIR})
+  set(data_dir ${CMAKE_INSTALL_DATADIR}/svggenerator)
+  set(doc_dir ${CMAKE_INSTALL_DOCDIR})
+endif()
+install(TARGETS svggenerator RUNTIME DESTINATION ${program_dir})
 # schema/ and examples/ side by side, as in the source tree, so the examples'
 # "$schema" member still finds the schema once installed.
-install(FILES schema/project.schema.json DESTINATION ${CMAKE_INSTALL_DATADIR}/svggenerator/schema)
-install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/svggenerator/examples)
-install(FILES README.md packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES schema/project.schema.json DESTINATION ${data_dir}/schema)
+install(DIRECTORY examples/ DESTINATION ${data_dir}/examples)
+install(FILES README.md packaging/copyright DESTINATION ${doc_dir})
 
 # The man page and the completion are made from the built program's --help
 # text, so they list exactly its options; a cross build cannot run it.

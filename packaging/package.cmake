@@ -1,5 +1,6 @@
 # `cpack` in a Linux build folder makes a Debian package of what
-# packaging/install.cmake installs, under /usr.
+# packaging/install.cmake installs, under /usr; in a Windows build folder a
+# zip of the same files in one folder.
 set(CPACK_PACKAGE_NAME svggenerator)
 set(CPACK_PACKAGE_VENDOR ZELKORA)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -12,7 +13,10 @@ every drawing into paths.")
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 
-if(NOT WIN32)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME windows-x86_64)
+else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "ZELKORA")
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)

@@ -10,6 +10,7 @@
 #include "panel/frame.hpp"
 #include "panel/hatching.hpp"
 #include "panel/labels.hpp"
+#include "panel/laser_style.hpp"
 #include "panel/layout.hpp"
 #include "panel/output_file.hpp"
 #include "panel/output_names.hpp"
@@ -24,11 +25,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-PanelSize checked_panel_size(const std::string& key, const BoxSize& box, const Arguments& args, const Place& place) {
+PanelSize checked_panel_size(const std::string& key, const BoxSize& box, const Arguments& args,
+                             const LaserStyle& style, const Place& place) {
     const PanelSize size = panel_size(section_kind(key), box.width, box.height, args.material_thickness,
                                       args.box_height_3d, args.outer_sizing);
-    if (!std::isfinite(size.width * cm_to_px) || !std::isfinite(size.height * cm_to_px)) {
-        fail_at(place, "", "the panel size is out of range (check --material-thickness and --box-height-3d)");
+    // The page is the panel grown by the kerf.
+    if (!std::isfinite(size.width * cm_to_px + style.kerf_px()) ||
+        !std::isfinite(size.height * cm_to_px + style.kerf_px())) {
+        fail_at(place, "", style.kerf_px() > 0
+                               ? "the page size is out of range (check --material-thickness, --box-height-3d and --kerf)"
+                               : "the panel size is out of range (check --material-thickness and --box-height-3d)");
     }
     return size;
 }
@@ -49,17 +55,17 @@ void check_document_size(const SectionDocument& doc, const Place& place) {
 }
 
 // Draws the selected layers of one component.
-void draw_component(Component& component, const Pass& pass, const Arguments& args, SectionDocument& doc,
-                    std::ostream& out) {
+void draw_component(Component& component, const Pass& pass, const Arguments& args, const LaserStyle& style,
+                    SectionDocument& doc, std::ostream& out) {
     try {
         if (pass.components) {
-            draw_cutout(component, doc.svg);
+            draw_cutout(component, style, doc.svg);
         }
         if (pass.recess) {
-            draw_recess(component, args.recess_lines_per_mm, doc, out);
+            draw_recess(component, args.recess_lines_per_mm, style, doc, out);
         }
         if (pass.text) {
-            draw_label(component, doc, out);
+            draw_label(component, style, doc, out);
         }
     } catch (const UnwritableNumber& e) {
         fail_at(component.place, "", e.what());
@@ -68,21 +74,21 @@ void draw_component(Component& component, const Pass& pass, const Arguments& arg
 }
 
 std::string build_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
-                          const Arguments& args, const Place& place, RunContext& context) {
-    const PanelSize size = checked_panel_size(key, box, args, place);
+                          const Arguments& args, const LaserStyle& style, const Place& place, RunContext& context) {
+    const PanelSize size = checked_panel_size(key, box, args, style, place);
     SectionDocument doc;
-    doc.svg = prepare_header(size.width, size.height, whole_font_size(args.font_size));
+    doc.svg = prepare_header(size.width, size.height, whole_font_size(args.font_size), style);
     for (const auto& [component_key, value] : section_members(section, place)) {
         Component component = read_component(component_key, *value, place);
-        draw_component(component, pass, args, doc, context.out);
+        draw_component(component, pass, args, style, doc, context.out);
     }
     try {
-        draw_screws(key, box, pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, doc.svg,
+        draw_screws(key, box, pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, style, doc.svg,
                     context.out, place);
     } catch (const UnwritableNumber& e) {
         fail_at(place, "", std::string("screws: ") + e.what());
     }
-    doc.svg += draw_board(size.width, size.height, pass.outline);
+    doc.svg += draw_board(size.width, size.height, pass.outline, style);
     doc.svg += svg_footer;
     check_document_size(doc, place);
     return std::move(doc.svg);
@@ -112,6 +118,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         return;
     }
     refuse_file_name_clashes(project, args, json_file);
+    const LaserStyle style(args);
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) {
             continue;
@@ -121,7 +128,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
             fail_at(place, "", *reason);
         }
         context.out << "## Currently on section: " << key << " ##" << std::endl;
-        const std::string svg = build_section(key, section, box, pass, args, place, context);
+        const std::string svg = build_section(key, section, box, pass, args, style, place, context);
         if (!context.design_warned) {
             warn_about_section(key, section, box, args, place, context.err);
         }

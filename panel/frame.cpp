@@ -94,26 +94,63 @@ void replace_first(std::string& text, const std::string& placeholder, const std:
     }
 }
 
+// The page is the panel grown by the kerf, so that the border, drawn half the
+// kerf outside the panel's edge, still lies on the page.
+float page_size(float panel_size, float kerf) { return kerf > 0 ? panel_size + kerf : panel_size; }
+
+// The size attributes of <svg>: px user units, or with --physical-size
+// millimetres and a viewBox that maps the same px drawing onto them.
+std::string page_attributes(float width_cm, float height_cm, const LaserStyle& style) {
+    const std::string width_px = format_float_as_str(page_size(cm_to_px * width_cm, style.kerf_px()), 2);
+    const std::string height_px = format_float_as_str(page_size(cm_to_px * height_cm, style.kerf_px()), 2);
+    if (!style.physical_size()) {
+        return "width=\"" + width_px + "\" height=\"" + height_px + "\"";
+    }
+    return "width=\"" + format_float_as_str(page_size(width_cm * 10.0f, style.kerf_mm()), 2) + "mm\" height=\"" +
+           format_float_as_str(page_size(height_cm * 10.0f, style.kerf_mm()), 2) + "mm\" viewBox=\"0 0 " +
+           width_px + " " + height_px + "\"";
+}
+
+// The group that holds the whole drawing. With a kerf it moves the panel by
+// half the kerf, so everything keeps its place on the panel while the page
+// grows around it; the coordinates inside stay those of the panel.
+std::string drawing_group(const LaserStyle& style) {
+    if (!(style.kerf_px() > 0)) {
+        return "<g>";
+    }
+    std::string group = "<g transform=\"translate(";
+    append_float(group, style.kerf_px() / 2);
+    group += ',';
+    append_float(group, style.kerf_px() / 2);
+    return group + ")\">";
+}
+
 }  // namespace
 
-std::string prepare_header(float width_cm, float height_cm, int font_size_px) {
-    float width_px = cm_to_px * width_cm;
-    float height_px = cm_to_px * height_cm;
+std::string prepare_header(float width_cm, float height_cm, int font_size_px, const LaserStyle& style) {
     std::string header = svg_header;
-    replace_first(header, "{current_width_px}", format_float_as_str(width_px, 2));
-    replace_first(header, "{current_height_px}", format_float_as_str(height_px, 2));
+    replace_first(header, "width=\"{current_width_px}\" height=\"{current_height_px}\"",
+                  page_attributes(width_cm, height_cm, style));
     replace_first(header, "{font_size_px}", format_float_as_str(font_size_px, 2));
+    replace_first(header, "fill: #000;", "fill: " + style.text_fill() + ";");
+    header.replace(header.rfind("<g>"), 3, drawing_group(style));
     return header;
 }
 
-std::string draw_board(float width_cm, float height_cm, bool outline) {
+std::string draw_board(float width_cm, float height_cm, bool outline, const LaserStyle& style) {
     if (!outline) {
         return {};
     }
-    std::string board = "<rect x=\"0\" y=\"0\" width=\"";
-    append_float(board, cm_to_px * width_cm);
-    board += "\" height=\"";
-    append_float(board, cm_to_px * height_cm);
-    board += "\" fill=\"none\" stroke=\"black\" stroke-width=\"2\"/>";
+    const float kerf = style.kerf_px();
+    std::string board;
+    if (kerf > 0) {
+        open_rect(board, -kerf / 2, -kerf / 2, cm_to_px * width_cm + kerf, cm_to_px * height_cm + kerf);
+    } else {
+        board = "<rect x=\"0\" y=\"0\"";
+        append_attribute(board, "width", cm_to_px * width_cm);
+        append_attribute(board, "height", cm_to_px * height_cm);
+    }
+    board += style.paint(Mark::border);
+    board += "/>";
     return board;
 }

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "panel/laser_style.hpp"
+
 // Fixed-point text with exactly `decimals` digits after the point, as a
 // stream in fixed mode writes it: no exponent, "-0.00" for tiny negatives.
 std::string format_float_as_str(double value, int decimals);
@@ -28,8 +30,11 @@ void open_circle(std::string& out, float cx, float cy, float r);
 // the origin and moves its centre to (x, y).
 void append_turn(std::string& out, float x, float y, int degrees);
 
-// The header with the panel size (cm, converted to px) and the font size filled in.
-std::string prepare_header(float width_cm, float height_cm, int font_size_px);
+// The header with the panel size (cm, converted to px) and the font size
+// filled in. The style may give the page in millimetres, colour the labels,
+// and grow the page by the kerf with the content moved by half of it.
+std::string prepare_header(float width_cm, float height_cm, int font_size_px, const LaserStyle& style);
 
 // The border rectangle around the whole panel, or nothing when outline is off.
-std::string draw_board(float width_cm, float height_cm, bool outline);
+// With a kerf it runs half the kerf outside the panel's edge.
+std::string draw_board(float width_cm, float height_cm, bool outline, const LaserStyle& style);

@@ -10,15 +10,15 @@
 
 namespace {
 
-// A hatch line without its numbers and transform:
-// <line x1="" y1="" x2="" y2="" stroke="black" stroke-width="0.5"/>\n
-constexpr double line_frame_bytes = 66;
+// A hatch line without its numbers, paint and transform:
+// <line x1="" y1="" x2="" y2=""/>\n
+constexpr double line_frame_bytes = 32;
 
 std::string limit_text() { return std::to_string(max_document_bytes >> 20) + " MiB"; }
 
 // What one hatch line costs, from the widest numbers it can carry.
-double line_bytes(std::initializer_list<double> numbers, double transform_bytes = 0) {
-    double bytes = line_frame_bytes + transform_bytes;
+double line_bytes(const LaserStyle& style, std::initializer_list<double> numbers, double transform_bytes = 0) {
+    double bytes = line_frame_bytes + static_cast<double>(style.paint(Mark::hatch_line).size()) + transform_bytes;
     for (double number : numbers) {
         bytes += static_cast<double>(format_float_as_str(number, 2).size());
     }
@@ -56,13 +56,13 @@ float advance(float position, float step) {
     return next;
 }
 
-void append_line(std::string& svg, float x1, float y1, float x2, float y2) {
+void append_line(std::string& svg, float x1, float y1, float x2, float y2, const LaserStyle& style) {
     svg += "<line";
     append_attribute(svg, "x1", x1);
     append_attribute(svg, "y1", y1);
     append_attribute(svg, "x2", x2);
     append_attribute(svg, "y2", y2);
-    svg += " stroke=\"black\" stroke-width=\"0.5\"";
+    svg += style.paint(Mark::hatch_line);
 }
 
 void close_element(std::string& svg, const Component& c, bool turned) {
@@ -74,7 +74,7 @@ void close_element(std::string& svg, const Component& c, bool turned) {
 
 // Lines change direction by the parity of the truncated quotient, so that the
 // laser head sweeps back and forth instead of returning empty each line.
-void rectangle_hatch(const Component& c, float step, SectionDocument& doc) {
+void rectangle_hatch(const Component& c, float step, const LaserStyle& style, SectionDocument& doc) {
     std::string& svg = doc.svg;
     const float w = c.visible_width;
     const float h = c.visible_height;
@@ -86,8 +86,8 @@ void rectangle_hatch(const Component& c, float step, SectionDocument& doc) {
                                             format_float_as_str(c.rotation, 2).size())
                : 0.0;
     check_line_count(svg, h, step,
-                     std::fmax(line_bytes({left, left + w, top, top}, transform_bytes),
-                               line_bytes({left, left + w, top + h, top + h}, transform_bytes)));
+                     std::fmax(line_bytes(style, {left, left + w, top, top}, transform_bytes),
+                               line_bytes(style, {left, left + w, top + h, top + h}, transform_bytes)));
 
     const std::string id = "recess-clip-" + std::to_string(++doc.clip_paths);
     svg += "<clipPath id=\"" + id + "\">\n";
@@ -98,13 +98,13 @@ void rectangle_hatch(const Component& c, float step, SectionDocument& doc) {
     for (float y = top; y <= top + h; y = advance(y, step)) {
         const float q = std::trunc((y - top) / step);
         const bool even = std::fmod(q, 2.0f) == 0.0f;
-        append_line(svg, even ? left : left + w, y, even ? left + w : left, y);
+        append_line(svg, even ? left : left + w, y, even ? left + w : left, y, style);
         close_element(svg, c, turned);
         check_room(svg);
     }
     svg += "</g>\n";
     open_rect(svg, left, top, w, h);
-    svg += " stroke=\"black\" stroke-width=\"1\"";
+    svg += style.paint(Mark::outline);
     close_element(svg, c, turned);
 }
 
@@ -114,36 +114,38 @@ float hatch_step_px(float lines_per_mm) { return cm_to_px / lines_per_mm / 10.0f
 
 float as_px(float px) { return px; }
 
-void circle_hatch(std::string& svg, float cx, float cy, float r, float step, ToPx to_px) {
+void circle_hatch(std::string& svg, float cx, float cy, float r, float step, ToPx to_px, const LaserStyle& style) {
     if (!std::isfinite(r * r)) {
         throw HatchProblem("the circle is too large to hatch in single precision");
     }
     check_line_count(svg, 2.0 * r, step,
-                     std::fmax(line_bytes({to_px(cx - r), to_px(cx + r), to_px(cy - r), to_px(cy - r)}),
-                               line_bytes({to_px(cx - r), to_px(cx + r), to_px(cy + r), to_px(cy + r)})));
+                     std::fmax(line_bytes(style, {to_px(cx - r), to_px(cx + r), to_px(cy - r), to_px(cy - r)}),
+                               line_bytes(style, {to_px(cx - r), to_px(cx + r), to_px(cy + r), to_px(cy + r)})));
     for (float y = cy - r; y <= cy + r; y = advance(y, step)) {
         const float dy = y - cy;
         if (std::fabs(dy) <= r) {
             const float half = std::sqrt(r * r - dy * dy);
-            append_line(svg, to_px(cx - half), to_px(y), to_px(cx + half), to_px(y));
+            append_line(svg, to_px(cx - half), to_px(y), to_px(cx + half), to_px(y), style);
             svg += "/>\n";
             check_room(svg);
         }
     }
     open_circle(svg, to_px(cx), to_px(cy), to_px(r));
-    svg += " stroke=\"black\" stroke-width=\"1\"/>\n";
+    svg += style.paint(Mark::outline);
+    svg += "/>\n";
 }
 
-void draw_recess(const Component& c, float lines_per_mm, SectionDocument& doc, std::ostream& out) {
+void draw_recess(const Component& c, float lines_per_mm, const LaserStyle& style, SectionDocument& doc,
+                 std::ostream& out) {
     out << "Adding recess for: " << c.key << std::endl;
     const float step = hatch_step_px(lines_per_mm);
     const char* key = "visible_diameter";
     try {
         if (c.has("visible_diameter") && c.visible_diameter >= 0) {
-            circle_hatch(doc.svg, c.x, c.y, c.visible_diameter / 2, step, as_px);
+            circle_hatch(doc.svg, c.x, c.y, c.visible_diameter / 2, step, as_px, style);
         } else if (c.has("visible_height") && c.has("visible_width")) {
             key = "visible_height";
-            rectangle_hatch(c, step, doc);
+            rectangle_hatch(c, step, style, doc);
         }
     } catch (const HatchProblem& problem) {
         fail_at(c.place, key, problem.what());

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "panel/laser_style.hpp"
 #include "panel/project.hpp"
 #include "panel/section.hpp"
 
@@ -22,9 +23,11 @@ using ToPx = float (*)(float);
 float as_px(float px);
 
 // Horizontal chords across a circle, top to bottom, each left to right, then
-// the circle's outline. Positions advance by repeated addition of `step`.
-void circle_hatch(std::string& svg, float cx, float cy, float r, float step, ToPx to_px);
+// the circle's outline, painted as engraving. Positions advance by repeated
+// addition of `step`.
+void circle_hatch(std::string& svg, float cx, float cy, float r, float step, ToPx to_px, const LaserStyle& style);
 
 // The recess layer of one component: prints its console line, then hatches
 // the visible circle or the visible rectangle, if the component has one.
-void draw_recess(const Component& c, float lines_per_mm, SectionDocument& doc, std::ostream& out);
+void draw_recess(const Component& c, float lines_per_mm, const LaserStyle& style, SectionDocument& doc,
+                 std::ostream& out);

@@ -68,7 +68,7 @@ std::string escape_xml_text(const std::string& text) {
     return escaped;
 }
 
-void draw_label(Component& c, SectionDocument& doc, std::ostream& out) {
+void draw_label(Component& c, const LaserStyle& style, SectionDocument& doc, std::ostream& out) {
     if (c.call_name == "Screen") {
         return;
     }
@@ -99,7 +99,9 @@ void draw_label(Component& c, SectionDocument& doc, std::ostream& out) {
     svg += "<text";
     append_attribute(svg, "x", at.x);
     append_attribute(svg, "y", at.y);
-    svg += " class=\"text\" fill=\"black\" transform=\"rotate(";
+    svg += " class=\"text\"";
+    svg += style.paint(Mark::label);
+    svg += " transform=\"rotate(";
     append_float(svg, rotation);
     svg += ")\" dominant-baseline=\"central\" text-anchor=\"middle\">";
     svg += escape_xml_text(label);

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 
+#include "panel/laser_style.hpp"
 #include "panel/project.hpp"
 #include "panel/section.hpp"
 
@@ -11,4 +12,4 @@ std::string escape_xml_text(const std::string& text);
 
 // The text layer of one component: numbers pots, faders and buttons by the
 // section's counters, then writes the label beside the component.
-void draw_label(Component& c, SectionDocument& doc, std::ostream& out);
+void draw_label(Component& c, const LaserStyle& style, SectionDocument& doc, std::ostream& out);

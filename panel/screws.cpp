@@ -19,10 +19,11 @@ std::string point_text(float x, float y) {
     return text;
 }
 
-void append_hole(std::string& svg, float x, float y, float r, std::ostream& out) {
+void append_hole(std::string& svg, float x, float y, float r, const LaserStyle& style, std::ostream& out) {
     out << "Adding screw at position " << point_text(x, y) << std::endl;
     open_circle(svg, mm_to_px(x), mm_to_px(y), mm_to_px(r));
-    svg += " fill=\"none\" stroke=\"black\" stroke-width=\"1\"/>";
+    svg += style.paint(Mark::cut);
+    svg += "/>";
 }
 
 }  // namespace
@@ -55,7 +56,8 @@ ScrewLayout screw_layout(const std::string& section, const BoxSize& box, const A
 }
 
 void draw_screws(const std::string& section, const BoxSize& box, float pass_top, float pass_bottom, float pass_head,
-                 const Arguments& args, std::string& svg, std::ostream& out, const Place& place) {
+                 const Arguments& args, const LaserStyle& style, std::string& svg, std::ostream& out,
+                 const Place& place) {
     const ScrewLayout layout = screw_layout(section, box, args);
     if (!layout.takes_screws) {
         return;
@@ -68,17 +70,23 @@ void draw_screws(const std::string& section, const BoxSize& box, float pass_top,
             fail_at(place, "", "the screw settings put the screws out of any drawable range");
         }
     }
+    const bool holes = pass_top > 0 || pass_bottom > 0;
+    if (holes && !kerf_leaves_hole(2 * layout.hole_radius, style.kerf_mm())) {
+        fail_at(place, "", "screw holes: " + kerf_too_large(style));
+    }
+    // The hole's line runs half the kerf inside its edge.
+    const float drawn_radius = size_inside_kerf(2 * layout.hole_radius, style.kerf_mm()) / 2;
     const float step_mm = 1.0f / args.recess_lines_per_mm;
     for (const auto& corner : layout.corners) {
         const float x = corner[0];
         const float y = corner[1];
-        if (pass_top > 0 || pass_bottom > 0) {
-            append_hole(svg, x, y, layout.hole_radius, out);
+        if (holes) {
+            append_hole(svg, x, y, drawn_radius, style, out);
         }
         if (pass_head > 0) {
             out << "Adding recess for screw: " << point_text(x, y) << std::endl;
             try {
-                circle_hatch(svg, x, y, layout.head_radius, step_mm, mm_to_px);
+                circle_hatch(svg, x, y, layout.head_radius, step_mm, mm_to_px, style);
             } catch (const HatchProblem& problem) {
                 fail_at(place, "", std::string("screw head recess (--screw-head-diameter): ") + problem.what());
             }

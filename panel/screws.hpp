@@ -4,6 +4,7 @@
 #include <string>
 
 #include "panel/errors.hpp"
+#include "panel/laser_style.hpp"
 #include "panel/project.hpp"
 #include "settings/arguments.hpp"
 
@@ -25,5 +26,8 @@ ScrewLayout screw_layout(const std::string& section, const BoxSize& box, const A
 float mm_to_px(float mm);
 
 // Appends the holes and/or head recesses the pass selects, corner by corner.
+// With a kerf the holes are drawn half the kerf inside their edge; a kerf that
+// leaves no hole is refused with a RunError naming the section.
 void draw_screws(const std::string& section, const BoxSize& box, float pass_top, float pass_bottom, float pass_head,
-                 const Arguments& args, std::string& svg, std::ostream& out, const Place& place);
+                 const Arguments& args, const LaserStyle& style, std::string& svg, std::ostream& out,
+                 const Place& place);

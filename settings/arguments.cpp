@@ -6,6 +6,15 @@ namespace {
 
 const char* yes_no(bool value) { return value ? "Yes" : "No"; }
 
+// The laser settings show only when they differ from their defaults, so a
+// run without them reports exactly what it always did.
+void print_laser_settings(const Arguments& a, std::ostream& out) {
+    if (a.physical_size) out << "Physical page size: Yes" << std::endl;
+    if (!a.cut_color.empty()) out << "Cut color: " << a.cut_color << std::endl;
+    if (!a.engrave_color.empty()) out << "Engrave color: " << a.engrave_color << std::endl;
+    if (a.kerf != 0) out << "Kerf: " << a.kerf << " mm" << std::endl;
+}
+
 }  // namespace
 
 bool has_output_layer(const Arguments& args) {
@@ -43,6 +52,7 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
     out << "Keep original files: " << yes_no(a.keep_files) << std::endl;
     out << "Simulation enabled: " << yes_no(a.simulate) << std::endl;
     out << "Inkscape path: " << a.inkscape_path << std::endl;
+    print_laser_settings(a, out);
     out << "======================" << std::endl;
 }
 

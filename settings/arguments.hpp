@@ -26,6 +26,11 @@ struct Arguments {
     float screw_head_diameter;
     float screw_extra_margin;
     bool simulate = false;
+    // For laser programs; the defaults keep the plain drawing.
+    bool physical_size = false;  // page size in mm with a viewBox
+    std::string cut_color;       // "#" and six hex digits; empty keeps black
+    std::string engrave_color;   // likewise
+    float kerf = 0;              // mm the beam takes away
 };
 
 extern const std::string VERSION;

@@ -1,10 +1,13 @@
 #include "settings/options.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <sstream>
 #include <string_view>
+#include <utility>
 
 #ifdef _WIN32
 const std::string default_inkscape_path = "C:\\\\Progra~1\\\\Inkscape\\\\bin\\\\inkscape.com";
@@ -56,7 +59,7 @@ bool fits_int(const std::string& text) {
 bool is_float_option(const std::string& name) {
     return name == "material-thickness" || name == "box-height-3d" || name == "recess-lines-per-mm" ||
            name == "screw-size-top" || name == "screw-size-bottom" || name == "screw-head-diameter" ||
-           name == "screw-extra-margin";
+           name == "screw-extra-margin" || name == "kerf";
 }
 
 void refuse_partial_numbers(const cxxopts::ParseResult& result) {
@@ -67,6 +70,28 @@ void refuse_partial_numbers(const cxxopts::ParseResult& result) {
         if (refused) {
             throw cxxopts::exceptions::incorrect_argument_type(given.value());
         }
+    }
+}
+
+[[noreturn]] void refuse_value(const std::string& option, const std::string& rule) {
+    throw cxxopts::exceptions::parsing("Option " + open_quote + option + close_quote + " must be " + rule);
+}
+
+// Laser programs pick the operation by exact colour, so only the "#RRGGBB"
+// form they all read is taken.
+bool is_hex_colour(const std::string& text) {
+    return text.size() == 7 && text[0] == '#' &&
+           std::all_of(text.begin() + 1, text.end(), [](unsigned char ch) { return std::isxdigit(ch) != 0; });
+}
+
+void check_laser_settings(const Arguments& a) {
+    for (const auto& [option, colour] : {std::pair{"cut-color", &a.cut_color}, {"engrave-color", &a.engrave_color}}) {
+        if (!colour->empty() && !is_hex_colour(*colour)) {
+            refuse_value(option, "# followed by six hex digits, such as #FF0000");
+        }
+    }
+    if (!(a.kerf >= 0.0f) || !std::isfinite(a.kerf)) {
+        refuse_value("kerf", "a number of 0 or more");
     }
 }
 
@@ -105,7 +130,14 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("s,simulate", "Simulate, do not write any files", cxxopts::value<bool>()->default_value("false"), "")
         ("i,inkscape-path", "Inkscape command", cxxopts::value<std::string>()->default_value(default_inkscape_path),
          "")
-        ("h,help", "Show this help and quit", cxxopts::value<bool>(), "");
+        ("h,help", "Show this help and quit", cxxopts::value<bool>(), "")
+        ("physical-size", "Give the page size in mm, for laser programs that need units",
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("cut-color", "Colour of the cut lines (#RRGGBB), black if not given", cxxopts::value<std::string>(), "")
+        ("engrave-color", "Colour of the engraved lines and labels (#RRGGBB), black if not given",
+         cxxopts::value<std::string>(), "")
+        ("kerf", "Width in mm the laser beam burns away; cut lines move by half of it so parts keep their size",
+         cxxopts::value<float>()->default_value("0"), "");
     return options;
 }
 
@@ -133,12 +165,16 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.box_height_3d = result["box-height-3d"].as<float>();
     a.font_size = static_cast<float>(result["font-size"].as<int>());
     a.inkscape_path = result["inkscape-path"].as<std::string>();
+    a.physical_size = result["physical-size"].as<bool>();
+    if (result.count("cut-color") > 0) a.cut_color = result["cut-color"].as<std::string>();
+    if (result.count("engrave-color") > 0) a.engrave_color = result["engrave-color"].as<std::string>();
+    a.kerf = result["kerf"].as<float>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.
     if (!(a.recess_lines_per_mm > 0.0f) || !std::isfinite(a.recess_lines_per_mm)) {
-        throw cxxopts::exceptions::parsing("Option " + open_quote + "recess-lines-per-mm" + close_quote +
-                                           " must be a number greater than 0");
+        refuse_value("recess-lines-per-mm", "a number greater than 0");
     }
+    check_laser_settings(a);
     return a;
 }

@@ -8,7 +8,7 @@ namespace {
 std::string cutout_of(const std::string& component_json) {
     ParsedComponent parsed("pot1", component_json);
     std::string svg;
-    draw_cutout(parsed.component, svg);
+    draw_cutout(parsed.component, LaserStyle(), svg);
     return svg;
 }
 

@@ -28,7 +28,7 @@ TEST(FormatFloat, WritesFixedPointWithTwoDecimals) {
 }
 
 TEST(PrepareHeader, FillsSizeAndFontSizeAndKeepsTheRest) {
-    const std::string header = prepare_header(20, 10, 8);
+    const std::string header = prepare_header(20, 10, 8, LaserStyle());
     std::string expected = svg_header;
     expected.replace(expected.find("{current_width_px}"), 18, "755.90");
     expected.replace(expected.find("{current_height_px}"), 19, "377.95");
@@ -37,13 +37,13 @@ TEST(PrepareHeader, FillsSizeAndFontSizeAndKeepsTheRest) {
     EXPECT_NE(header.find("width=\"755.90\" height=\"377.95\">"), std::string::npos);
     EXPECT_NE(header.find("\n        font-size: 8.00px;\n"), std::string::npos);
     EXPECT_EQ(header.substr(header.size() - 4), "\n<g>");
-    EXPECT_NE(prepare_header(1, 1, 0).find("font-size: 0.00px;"), std::string::npos);
+    EXPECT_NE(prepare_header(1, 1, 0, LaserStyle()).find("font-size: 0.00px;"), std::string::npos);
 }
 
 TEST(DrawBoard, TracesThePanelEdgeOnlyWhenOutlineIsOn) {
-    EXPECT_EQ(draw_board(20, 10, true),
+    EXPECT_EQ(draw_board(20, 10, true, LaserStyle()),
               "<rect x=\"0\" y=\"0\" width=\"755.90\" height=\"377.95\" fill=\"none\" stroke=\"black\" "
               "stroke-width=\"2\"/>");
-    EXPECT_EQ(draw_board(20, 10, false), "");
+    EXPECT_EQ(draw_board(20, 10, false, LaserStyle()), "");
     EXPECT_EQ(svg_footer, "</g></svg>");
 }

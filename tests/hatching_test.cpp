@@ -16,7 +16,7 @@ struct Recess {
 Recess recess_of(const std::string& component_json, float lines_per_mm = 1, SectionDocument doc = {}) {
     ParsedComponent parsed("pot1", component_json);
     std::ostringstream out;
-    draw_recess(parsed.component, lines_per_mm, doc, out);
+    draw_recess(parsed.component, lines_per_mm, LaserStyle(), doc, out);
     return {doc.svg, out.str()};
 }
 
@@ -144,7 +144,7 @@ TEST(Hatching, EveryRectangleHasItsOwnClipPath) {
     std::ostringstream out;
     for (const char* key : {"a", "b"}) {
         ParsedComponent parsed(key, std::string("{") + rectangle + "}");
-        draw_recess(parsed.component, 1, doc, out);
+        draw_recess(parsed.component, 1, LaserStyle(), doc, out);
     }
     EXPECT_NE(doc.svg.find("<clipPath id=\"recess-clip-1\">"), std::string::npos);
     EXPECT_NE(doc.svg.find("<clipPath id=\"recess-clip-2\">"), std::string::npos);

@@ -19,7 +19,7 @@ Labels label_section(const std::string& section_json) {
     std::ostringstream out;
     for (const auto& [key, value] : section.items()) {
         Component c = read_component(key, value, Place{"test.json", "box_Main", {}});
-        draw_label(c, doc, out);
+        draw_label(c, LaserStyle(), doc, out);
     }
     return {doc.svg, out.str()};
 }

@@ -27,7 +27,7 @@ struct Screws {
 Screws screws_of(const std::string& section, const Arguments& a, float pass_top, float pass_bottom, float pass_head) {
     Screws s;
     std::ostringstream out;
-    draw_screws(section, BoxSize{20, 10}, pass_top, pass_bottom, pass_head, a, s.svg, out, Place{"t.json", section, {}});
+    draw_screws(section, BoxSize{20, 10}, pass_top, pass_bottom, pass_head, a, LaserStyle(), s.svg, out, Place{"t.json", section, {}});
     s.console = out.str();
     return s;
 }

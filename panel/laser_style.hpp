@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "settings/arguments.hpp"
+
+// What an element is to the laser program. Cut-outs, screw holes and the
+// border are cut through; hatch lines, recess outlines and labels are engraved.
+enum class Mark {
+    cut,         // component cut-outs and screw holes
+    border,      // the panel border: cut, with a wider stroke
+    hatch_line,  // recess and screw-head hatch lines
+    outline,     // recess and screw-head outlines
+    label,       // component labels
+};
+
+// How the drawing speaks to the laser program beyond its shapes: the colour
+// that tells cutting from engraving, the kerf the cut lines make up for, and
+// whether the page is given in millimetres. Built once from the settings; the
+// default is the plain drawing (all black, nominal sizes, px page).
+class LaserStyle {
+public:
+    LaserStyle();
+    explicit LaserStyle(const Arguments& args);
+
+    // The paint attributes of an element, such as
+    //  fill="none" stroke="black" stroke-width="1"
+    const std::string& paint(Mark mark) const { return paints_[static_cast<std::size_t>(mark)]; }
+    // The fill of the header's .text style rule.
+    const std::string& text_fill() const { return text_fill_; }
+    bool physical_size() const { return physical_size_; }
+    float kerf_mm() const { return kerf_mm_; }
+    float kerf_px() const { return kerf_px_; }
+
+private:
+    std::array<std::string, 5> paints_;
+    std::string text_fill_;
+    bool physical_size_ = false;
+    float kerf_mm_ = 0;
+    float kerf_px_ = 0;
+};
+
+// A hole's size (diameter, width or height) as drawn: the beam takes half the
+// kerf on either side of its line, so a line drawn half the kerf inside the
+// edge leaves the hole at its nominal size. Kerf and size share one unit.
+inline float size_inside_kerf(float size, float kerf) { return size - kerf; }
+
+// True unless the kerf would leave a hole with no size. A kerf of 0 leaves
+// every hole as the plain drawing has it, whatever its size.
+inline bool kerf_leaves_hole(float size, float kerf) { return kerf <= 0 || size > kerf; }
+
+// Why a hole is refused when the kerf leaves nothing of it.
+std::string kerf_too_large(const LaserStyle& style);

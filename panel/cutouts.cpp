@@ -1,13 +1,14 @@
 #include "panel/cutouts.hpp"
 
 #include "panel/frame.hpp"
+#include "panel/panel.hpp"
 
 namespace {
 
 // A cut-out's size as drawn for the kerf; a kerf that leaves no hole is refused.
 float drawn_size(const Component& c, const char* key, float size, const LaserStyle& style) {
     if (!kerf_leaves_hole(size, style.kerf_px())) {
-        fail_at(c.place, key, kerf_too_large(style));
+        fail_at(c.place, key, kerf_too_large(style, size / cm_to_px * 10.0f));
     }
     return size_inside_kerf(size, style.kerf_px());
 }

@@ -34,8 +34,9 @@ LaserStyle::LaserStyle(const Arguments& args)
     set(Mark::label, " fill=\"" + engrave + "\"");
 }
 
-std::string kerf_too_large(const LaserStyle& style) {
+std::string kerf_too_large(const LaserStyle& style, float size_mm) {
     std::ostringstream text;
-    text << "--kerf " << style.kerf_mm() << " mm is not smaller than the hole, so its cut would leave no hole";
+    text << "--kerf " << style.kerf_mm() << " mm is not smaller than the hole (" << size_mm
+         << " mm), so its cut would leave no hole";
     return text.str();
 }

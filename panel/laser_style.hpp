@@ -50,5 +50,5 @@ inline float size_inside_kerf(float size, float kerf) { return size - kerf; }
 // every hole as the plain drawing has it, whatever its size.
 inline bool kerf_leaves_hole(float size, float kerf) { return kerf <= 0 || size > kerf; }
 
-// Why a hole is refused when the kerf leaves nothing of it.
-std::string kerf_too_large(const LaserStyle& style);
+// Why a hole of `size_mm` is refused when the kerf leaves nothing of it.
+std::string kerf_too_large(const LaserStyle& style, float size_mm);

@@ -72,7 +72,7 @@ void draw_screws(const std::string& section, const BoxSize& box, float pass_top,
     }
     const bool holes = pass_top > 0 || pass_bottom > 0;
     if (holes && !kerf_leaves_hole(2 * layout.hole_radius, style.kerf_mm())) {
-        fail_at(place, "", "screw holes: " + kerf_too_large(style));
+        fail_at(place, "", "screw holes: " + kerf_too_large(style, 2 * layout.hole_radius));
     }
     // The hole's line runs half the kerf inside its edge.
     const float drawn_radius = size_inside_kerf(2 * layout.hole_radius, style.kerf_mm()) / 2;

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make libcxxopts-dev nlohmann-json3-dev libgtest-dev libxml2-utils librsvg2-bin
-          python3 python3-jsonschema help2man gzip dpkg-dev python3-pil fonts-dejavu-core)
+          python3 python3-jsonschema help2man gzip dpkg-dev python3-pil fonts-dejavu-core
+          libstb-dev libfontconfig-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -1,5 +1,6 @@
 #include "panel/vectorize.hpp"
 
+#include "panel/builtin_vectorizer.hpp"
 #include "panel/output_file.hpp"
 
 #include <chrono>
@@ -153,7 +154,11 @@ void vectorize_file(const std::string& section, const std::string& suffix, const
     context.out << "Starting vectorization for " << section << suffix << ". This may take some time..."
                 << std::endl;
     try {
-        run_inkscape(section, svg_path, args, context);
+        if (args.vectorizer == "builtin") {
+            convert_in_process(section, svg_path, args, context);
+        } else {
+            run_inkscape(section, svg_path, args, context);
+        }
     } catch (const std::exception& e) {
         context.err << "Vectorization failed: " << e.what() << std::endl;
     }

@@ -46,7 +46,8 @@ std::string quote_path(const std::string& path);
 std::string inkscape_command_line(const std::string& inkscape, const std::string& vector_path,
                                   const std::string& svg_path);
 
-// Converts a written SVG to paths with Inkscape. Failures are reported and
+// Converts a written SVG to paths with Inkscape, or in-process with the
+// builtin vectorizer. Failures are reported and
 // never end the run; the plain file is removed only when the vector file is
 // there.
 void vectorize_file(const std::string& section, const std::string& suffix, const std::filesystem::path& svg_path,

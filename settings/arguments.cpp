@@ -53,6 +53,12 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
     out << "Simulation enabled: " << yes_no(a.simulate) << std::endl;
     out << "Inkscape path: " << a.inkscape_path << std::endl;
     print_laser_settings(a, out);
+    if (a.vectorizer != "inkscape") {
+        out << "Vectorizer: " << a.vectorizer << std::endl;
+    }
+    if (!a.font_file.empty()) {
+        out << "Font file: " << a.font_file << std::endl;
+    }
     out << "======================" << std::endl;
 }
 

@@ -31,6 +31,10 @@ struct Arguments {
     std::string cut_color;       // "#" and six hex digits; empty keeps black
     std::string engrave_color;   // likewise
     float kerf = 0;              // mm the beam takes away
+    // "inkscape" runs the outside program; "builtin" converts in-process.
+    std::string vectorizer = "inkscape";
+    // The labels' font for the builtin vectorizer; empty: the system's own.
+    std::string font_file;
 };
 
 extern const std::string VERSION;

@@ -137,7 +137,11 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("engrave-color", "Colour of the engraved lines and labels (#RRGGBB), black if not given",
          cxxopts::value<std::string>(), "")
         ("kerf", "Width in mm the laser beam burns away; cut lines move by half of it so parts keep their size",
-         cxxopts::value<float>()->default_value("0"), "");
+         cxxopts::value<float>()->default_value("0"), "")
+        ("vectorizer", "Vector converter: inkscape (the outside program) or builtin (in-process)",
+         cxxopts::value<std::string>()->default_value("inkscape"), "")
+        ("font-file", "Font file for the labels of the builtin vectorizer (default: the system's bold sans-serif)",
+         cxxopts::value<std::string>()->default_value(""), "");
     return options;
 }
 
@@ -169,6 +173,8 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     if (result.count("cut-color") > 0) a.cut_color = result["cut-color"].as<std::string>();
     if (result.count("engrave-color") > 0) a.engrave_color = result["engrave-color"].as<std::string>();
     a.kerf = result["kerf"].as<float>();
+    a.vectorizer = result["vectorizer"].as<std::string>();
+    a.font_file = result["font-file"].as<std::string>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.
@@ -176,5 +182,8 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
         refuse_value("recess-lines-per-mm", "a number greater than 0");
     }
     check_laser_settings(a);
+    if (a.vectorizer != "inkscape" && a.vectorizer != "builtin") {
+        refuse_value("vectorizer", "inkscape or builtin, not " + open_quote + a.vectorizer + close_quote);
+    }
     return a;
 }

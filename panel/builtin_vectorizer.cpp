@@ -1,0 +1,308 @@
+#include "panel/builtin_vectorizer.hpp"
+
+#include <charconv>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+
+#include "panel/font_lookup.hpp"
+#include "panel/glyphs.hpp"
+#include "panel/output_file.hpp"
+#include "panel/path_data.hpp"
+#include "panel/svg_markup.hpp"
+#include "panel/vectorize.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Kind = MarkupPiece::Kind;
+
+bool is_space(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r'; }
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && is_space(text.front())) text.remove_prefix(1);
+    while (!text.empty() && is_space(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// A plain number in user units; SVG's default when the attribute is absent.
+double number_attribute(const MarkupPiece& piece, std::string_view name, double absent = 0) {
+    const MarkupAttribute* attribute = find_attribute(piece, name);
+    if (attribute == nullptr) return absent;
+    const std::string_view text = trimmed(attribute->raw_value);
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+        throw std::runtime_error("cannot convert <" + piece.name + "> with " + std::string(name) + "=\"" +
+                                 std::string(attribute->raw_value) + "\" (only plain numbers)");
+    }
+    return value;
+}
+
+// A full ellipse as four quarter arcs, clockwise from its right end.
+void ellipse_path(PathData& path, double cx, double cy, double rx, double ry) {
+    path.move_to(cx + rx, cy);
+    path.arc_to(rx, ry, false, true, cx, cy + ry);
+    path.arc_to(rx, ry, false, true, cx - rx, cy);
+    path.arc_to(rx, ry, false, true, cx, cy - ry);
+    path.arc_to(rx, ry, false, true, cx + rx, cy);
+    path.close();
+}
+
+void points_path(PathData& path, const MarkupPiece& piece, bool closed) {
+    const MarkupAttribute* attribute = find_attribute(piece, "points");
+    std::string text = attribute ? std::string(attribute->raw_value) : std::string();
+    for (char& ch : text) {
+        if (ch == ',' || is_space(ch)) ch = ' ';
+    }
+    std::vector<double> numbers;
+    const char* at = text.data();
+    const char* end = text.data() + text.size();
+    while (true) {
+        while (at < end && *at == ' ') ++at;
+        if (at == end) break;
+        double value = 0;
+        const auto result = std::from_chars(at, end, value);
+        if (result.ec != std::errc()) {
+            throw std::runtime_error("cannot convert <" + piece.name + "> with points=\"" + text + "\"");
+        }
+        numbers.push_back(value);
+        at = result.ptr;
+    }
+    for (std::size_t i = 0; i + 1 < numbers.size(); i += 2) {
+        if (i == 0) path.move_to(numbers[i], numbers[i + 1]);
+        else path.line_to(numbers[i], numbers[i + 1]);
+    }
+    if (closed && numbers.size() >= 2) path.close();
+}
+
+// The outline of a basic shape, and the attributes that held its geometry.
+std::optional<std::string> shape_path(const MarkupPiece& piece, std::vector<std::string_view>& geometry) {
+    PathData path;
+    const std::string& name = piece.name;
+    if (name == "rect") {
+        if (find_attribute(piece, "rx") || find_attribute(piece, "ry")) {
+            throw std::runtime_error("cannot convert <rect> with rounded corners");
+        }
+        geometry = {"x", "y", "width", "height"};
+        const double x = number_attribute(piece, "x");
+        const double y = number_attribute(piece, "y");
+        const double right = x + number_attribute(piece, "width");
+        const double bottom = y + number_attribute(piece, "height");
+        path.move_to(x, y);
+        path.line_to(right, y);
+        path.line_to(right, bottom);
+        path.line_to(x, bottom);
+        path.close();
+    } else if (name == "circle") {
+        geometry = {"cx", "cy", "r"};
+        const double r = number_attribute(piece, "r");
+        ellipse_path(path, number_attribute(piece, "cx"), number_attribute(piece, "cy"), r, r);
+    } else if (name == "ellipse") {
+        geometry = {"cx", "cy", "rx", "ry"};
+        ellipse_path(path, number_attribute(piece, "cx"), number_attribute(piece, "cy"), number_attribute(piece, "rx"),
+                     number_attribute(piece, "ry"));
+    } else if (name == "line") {
+        geometry = {"x1", "y1", "x2", "y2"};
+        path.move_to(number_attribute(piece, "x1"), number_attribute(piece, "y1"));
+        path.line_to(number_attribute(piece, "x2"), number_attribute(piece, "y2"));
+    } else if (name == "polyline" || name == "polygon") {
+        geometry = {"points"};
+        points_path(path, piece, name == "polygon");
+    } else {
+        return std::nullopt;
+    }
+    return path.text();
+}
+
+bool listed(const std::vector<std::string_view>& names, std::string_view name) {
+    for (std::string_view listed_name : names) {
+        if (listed_name == name) return true;
+    }
+    return false;
+}
+
+// Opens <name> with the piece's attributes except those listed.
+void open_element(std::string& out, std::string_view name, const MarkupPiece& piece,
+                  const std::vector<std::string_view>& left_out) {
+    out += '<';
+    out += name;
+    for (const MarkupAttribute& attribute : piece.attributes) {
+        if (listed(left_out, attribute.name)) continue;
+        out += ' ';
+        out += attribute.name;
+        out += "=\"";
+        out += attribute.raw_value;
+        out += '"';
+    }
+}
+
+// The font size the style sheet gives ("font-size: 8.00px"), or the CSS
+// default of 16 px.
+double style_font_size(std::string_view style) {
+    const std::size_t at = style.find("font-size:");
+    if (at == std::string_view::npos) return 16;
+    std::string_view rest = trimmed(style.substr(at + 10));
+    double value = 16;
+    const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+    if (result.ec != std::errc() || !(value > 0)) {
+        throw std::runtime_error("cannot read the labels' font size in the style sheet");
+    }
+    return value;
+}
+
+// Whitespace as SVG lays out text by default: line ends and tabs become
+// spaces, runs of spaces one, none at either end.
+std::string collapse_spaces(std::string_view text) {
+    std::string out;
+    for (char ch : text) {
+        if (is_space(ch)) {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += ch;
+        }
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+void append_escaped(std::string& out, std::string_view text) {
+    for (char ch : text) {
+        switch (ch) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += ch;
+        }
+    }
+}
+
+TextPlacement label_placement(const MarkupPiece& piece, double font_size) {
+    TextPlacement at;
+    at.x = number_attribute(piece, "x");
+    at.y = number_attribute(piece, "y");
+    at.size_px = font_size;
+    const MarkupAttribute* anchor = find_attribute(piece, "text-anchor");
+    if (anchor != nullptr && anchor->raw_value == "middle") at.anchor = TextAnchor::Middle;
+    if (anchor != nullptr && anchor->raw_value == "end") at.anchor = TextAnchor::End;
+    const MarkupAttribute* baseline = find_attribute(piece, "dominant-baseline");
+    at.central = baseline != nullptr && baseline->raw_value == "central";
+    return at;
+}
+
+class Converter {
+public:
+    Converter(std::string_view svg, const FontSource& font) : pieces_(split_markup(svg)), font_(font) {
+        out_.reserve(svg.size() * 2);
+    }
+
+    std::string run() {
+        for (std::size_t i = 0; i < pieces_.size(); ++i) {
+            i = convert(i);
+        }
+        return std::move(out_);
+    }
+
+private:
+    // Converts the piece at i; returns the last piece it used.
+    std::size_t convert(std::size_t i) {
+        const MarkupPiece& piece = pieces_[i];
+        if (piece.kind == Kind::Start && piece.name == "text") {
+            return convert_label(i);
+        }
+        if (piece.kind == Kind::Start && piece.name == "style" && i + 1 < pieces_.size() &&
+            pieces_[i + 1].kind == Kind::Text) {
+            font_size_ = style_font_size(pieces_[i + 1].raw);
+        }
+        std::vector<std::string_view> geometry;
+        if (piece.kind == Kind::Start) {
+            if (std::optional<std::string> d = shape_path(piece, geometry)) {
+                open_element(out_, "path", piece, geometry);
+                out_ += " d=\"" + *d + '"';
+                out_ += piece.self_closing ? "/>" : ">";
+                if (!piece.self_closing) open_shapes_.push_back(true);
+                return i;
+            }
+            if (!piece.self_closing) open_shapes_.push_back(false);
+        }
+        if (piece.kind == Kind::End && !open_shapes_.empty()) {
+            const bool shape = open_shapes_.back();
+            open_shapes_.pop_back();
+            if (shape) {
+                out_ += "</path>";
+                return i;
+            }
+        }
+        out_ += piece.raw;
+        return i;
+    }
+
+    std::size_t convert_label(std::size_t i) {
+        const MarkupPiece& piece = pieces_[i];
+        std::string label;
+        std::size_t last = i;
+        if (!piece.self_closing) {
+            for (last = i + 1; last < pieces_.size() && pieces_[last].kind == Kind::Text; ++last) {
+                label += decode_references(pieces_[last].raw);
+            }
+            if (last >= pieces_.size() || pieces_[last].kind != Kind::End || pieces_[last].name != "text") {
+                throw std::runtime_error("cannot convert a <text> that holds markup of its own");
+            }
+        }
+        label = collapse_spaces(label);
+        open_element(out_, "g", piece, {"x", "y", "text-anchor", "dominant-baseline"});
+        out_ += " aria-label=\"";
+        append_escaped(out_, label);
+        out_ += "\">";
+        if (!label.empty()) {
+            for (const std::string& d : font_().outline(label, label_placement(piece, font_size_))) {
+                out_ += "<path d=\"" + d + "\"/>";
+            }
+        }
+        out_ += "</g>";
+        return last;
+    }
+
+    std::vector<MarkupPiece> pieces_;
+    const FontSource& font_;
+    std::string out_;
+    // For each open element: whether it was a shape now written as <path>.
+    std::vector<bool> open_shapes_;
+    double font_size_ = 16;
+};
+
+std::string read_plain_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.eof() && !in) {
+        throw std::runtime_error("cannot read " + path.string() + " back (the plain file is kept)");
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string vectorize_document(std::string_view svg, const FontSource& font) { return Converter(svg, font).run(); }
+
+void convert_in_process(const std::string& section, const fs::path& svg_path, const Arguments& args,
+                        RunContext& context) {
+    std::optional<LabelFont> font;
+    const FontSource font_source = [&]() -> const LabelFont& {
+        if (!font) {
+            const fs::path file = args.font_file.empty() ? find_label_font() : fs::path(args.font_file);
+            font.emplace(file);
+        }
+        return *font;
+    };
+    const fs::path vector_path = vector_path_for(svg_path);
+    // A vector file left from an earlier run would pass for this run's result.
+    fs::remove(vector_path);
+    write_output_file(vector_path, vectorize_document(read_plain_file(svg_path), font_source));
+    if (!args.keep_files) {
+        fs::remove(svg_path);
+    }
+    context.out << "Vectorization success for " << section << "." << std::endl;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "panel/panel.hpp"
+#include "settings/arguments.hpp"
+
+class LabelFont;
+
+// Hands out the label font when the first label needs it, so that files
+// without labels convert even where no font can be found.
+using FontSource = std::function<const LabelFont&()>;
+
+// The vector form of an SVG text this program wrote: every circle, rectangle,
+// line, ellipse, polyline and polygon becomes one path with the same
+// attributes otherwise, every label a group of glyph outlines that keeps the
+// label's attributes (its turn among them). Everything else is copied as it
+// stands, in the same order. Throws std::runtime_error (FontError for the font)
+// when the text holds something it cannot convert.
+std::string vectorize_document(std::string_view svg, const FontSource& font);
+
+// Converts a written SVG file in-process into its "_vector.svg" file and
+// removes the plain file unless --keep-files. Throws on failure, the plain file
+// kept; prints the success line.
+void convert_in_process(const std::string& section, const std::filesystem::path& svg_path, const Arguments& args,
+                        RunContext& context);

@@ -1,0 +1,167 @@
+#include "panel/glyphs.hpp"
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+
+#include <stb_truetype.h>
+
+#include "panel/path_data.hpp"
+
+namespace fs = std::filesystem;
+
+struct LabelFont::Face {
+    std::vector<unsigned char> data;
+    stbtt_fontinfo info{};
+};
+
+namespace {
+
+// Font files larger than this are refused rather than read into memory.
+constexpr std::uintmax_t max_font_bytes = std::uintmax_t{64} << 20;
+
+std::uint32_t read_u32(const std::vector<unsigned char>& data, std::size_t at) {
+    return (std::uint32_t{data[at]} << 24) | (std::uint32_t{data[at + 1]} << 16) | (std::uint32_t{data[at + 2]} << 8) |
+           std::uint32_t{data[at + 3]};
+}
+
+std::uint16_t read_u16(const std::vector<unsigned char>& data, std::size_t at) {
+    return static_cast<std::uint16_t>((data[at] << 8) | data[at + 1]);
+}
+
+// The font library trusts the offsets in the file; a cut-off or damaged file
+// must be refused before it reads past the end.
+bool tables_inside(const std::vector<unsigned char>& data, std::size_t start) {
+    if (start + 12 > data.size()) return false;
+    const std::size_t tables = read_u16(data, start + 4);
+    if (start + 12 + 16 * tables > data.size()) return false;
+    for (std::size_t i = 0; i < tables; ++i) {
+        const std::size_t record = start + 12 + 16 * i;
+        const std::uint64_t offset = read_u32(data, record + 8);
+        const std::uint64_t length = read_u32(data, record + 12);
+        if (offset + length > data.size()) return false;
+    }
+    return true;
+}
+
+std::vector<unsigned char> read_font_file(const fs::path& file) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(file, ec);
+    if (ec) {
+        throw FontError("cannot read the font file " + file.string() + ": " + ec.message());
+    }
+    if (size > max_font_bytes) {
+        throw FontError("the font file " + file.string() + " is larger than any font (" + std::to_string(size) +
+                        " bytes)");
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.eof() && !in) {
+        throw FontError("cannot read the font file " + file.string());
+    }
+    return data;
+}
+
+// The next code point of UTF-8 text; broken sequences give U+FFFD.
+char32_t next_code_point(const std::string& text, std::size_t& at) {
+    const unsigned char lead = static_cast<unsigned char>(text[at++]);
+    if (lead < 0x80) return lead;
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+    if (extra < 0 || lead > 0xF4) return U'\uFFFD';
+    char32_t code = lead & (0x3F >> extra);
+    for (int i = 0; i < extra; ++i) {
+        if (at >= text.size() || (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) return U'\uFFFD';
+        code = (code << 6) | (static_cast<unsigned char>(text[at++]) & 0x3F);
+    }
+    return code;
+}
+
+// How far the baseline lies below the centre between ascent and descent, in
+// em: the typographic ascent and descent, scaled to add up to one em.
+double central_drop_em(const stbtt_fontinfo& info) {
+    int ascent = 0, descent = 0, gap = 0;
+    if (!stbtt_GetFontVMetricsOS2(&info, &ascent, &descent, &gap)) {
+        stbtt_GetFontVMetrics(&info, &ascent, &descent, &gap);
+    }
+    const double up = std::abs(ascent);
+    const double down = std::abs(descent);
+    return up + down > 0 ? 0.5 - down / (up + down) : 0.0;
+}
+
+// The path data of one glyph whose origin is at (x, baseline).
+std::string glyph_path(const stbtt_fontinfo& info, int glyph, double x, double baseline, double scale) {
+    stbtt_vertex* vertices = nullptr;
+    const int count = stbtt_GetGlyphShape(&info, glyph, &vertices);
+    PathData path;
+    auto px = [&](double units) { return x + units * scale; };
+    auto py = [&](double units) { return baseline - units * scale; };
+    for (int i = 0; i < count; ++i) {
+        const stbtt_vertex& v = vertices[i];
+        switch (v.type) {
+            case STBTT_vmove:
+                if (!path.empty()) path.close();
+                path.move_to(px(v.x), py(v.y));
+                break;
+            case STBTT_vline:
+                path.line_to(px(v.x), py(v.y));
+                break;
+            case STBTT_vcurve:
+                path.quad_to(px(v.cx), py(v.cy), px(v.x), py(v.y));
+                break;
+            case STBTT_vcubic:
+                path.cubic_to(px(v.cx), py(v.cy), px(v.cx1), py(v.cy1), px(v.x), py(v.y));
+                break;
+            default:
+                break;
+        }
+    }
+    if (!path.empty()) path.close();
+    stbtt_FreeShape(&info, vertices);
+    return path.text();
+}
+
+}  // namespace
+
+LabelFont::LabelFont(const fs::path& file) : face_(std::make_unique<Face>()) {
+    face_->data = read_font_file(file);
+    const std::vector<unsigned char>& data = face_->data;
+    const int start = data.size() >= 16 ? stbtt_GetFontOffsetForIndex(data.data(), 0) : -1;
+    if (start < 0 || !tables_inside(data, static_cast<std::size_t>(start)) ||
+        !stbtt_InitFont(&face_->info, data.data(), start)) {
+        throw FontError("the font file " + file.string() + " is not a TrueType or OpenType font");
+    }
+}
+
+LabelFont::~LabelFont() = default;
+
+std::vector<std::string> LabelFont::outline(const std::string& text, const TextPlacement& at) const {
+    const stbtt_fontinfo& info = face_->info;
+    std::vector<int> glyphs;
+    for (std::size_t i = 0; i < text.size();) {
+        glyphs.push_back(stbtt_FindGlyphIndex(&info, static_cast<int>(next_code_point(text, i))));
+    }
+    // Pen positions in font units: each glyph's advance, adjusted by the kerning
+    // of the pair it ends.
+    std::vector<long long> pen(glyphs.size() + 1, 0);
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        int advance = 0, bearing = 0;
+        stbtt_GetGlyphHMetrics(&info, glyphs[i], &advance, &bearing);
+        const int kern = i + 1 < glyphs.size() ? stbtt_GetGlyphKernAdvance(&info, glyphs[i], glyphs[i + 1]) : 0;
+        pen[i + 1] = pen[i] + advance + kern;
+    }
+    const double units_per_em = read_u16(face_->data, static_cast<std::size_t>(info.head) + 18);
+    if (units_per_em == 0) return {};
+    const double scale = at.size_px / units_per_em;
+    const double width = static_cast<double>(pen.back()) * scale;
+    const double left = at.anchor == TextAnchor::Middle ? at.x - width / 2
+                        : at.anchor == TextAnchor::End  ? at.x - width
+                                                        : at.x;
+    const double baseline = at.central ? at.y + central_drop_em(info) * at.size_px : at.y;
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        std::string d = glyph_path(info, glyphs[i], left + static_cast<double>(pen[i]) * scale, baseline, scale);
+        if (!d.empty()) paths.push_back(std::move(d));
+    }
+    return paths;
+}

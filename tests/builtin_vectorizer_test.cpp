@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <regex>
+#include <set>
+
+#include "ink_compare.hpp"
+#include "panel/vectorize.hpp"
+#include "test_support.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string example_project = std::string(SOURCE_DIR) + "/examples/midi_controller.json";
+const std::string dejavu_bold = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+
+// The example project with recesses and screws, converted by the builtin
+// vectorizer with the plain files kept; returns the plain files.
+std::vector<fs::path> convert_example(const TempDir& dir, const std::string& out, bool separate) {
+    std::vector<std::string> args = {"-j", example_project, "-o", out, "-m", "3", "-b", "50", "--recess", "-p", "3",
+                                     "-d", "6", "--vectorizer", "builtin", "--keep-files"};
+    if (separate) args.push_back("--separate-files");
+    const RunResult run = run_program(args, dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::vector<fs::path> plain;
+    for (const auto& entry : fs::directory_iterator(dir / out / "midi_controller")) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".svg") && !name.ends_with("_vector.svg")) plain.push_back(entry.path());
+    }
+    std::sort(plain.begin(), plain.end());
+    return plain;
+}
+
+std::set<std::string> element_names(const std::string& svg) {
+    std::set<std::string> names;
+    const std::regex start_tag("<([A-Za-z][A-Za-z0-9:_-]*)");
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), start_tag); it != std::sregex_iterator(); ++it) {
+        names.insert((*it)[1]);
+    }
+    return names;
+}
+
+std::string root_tag(const std::string& svg) {
+    const auto at = svg.find("<svg");
+    return at == std::string::npos ? "" : svg.substr(at, svg.find('>', at) - at + 1);
+}
+
+// Every number pair of the path data in `svg`, as points.
+std::vector<std::pair<double, double>> path_points(const std::string& svg) {
+    std::vector<std::pair<double, double>> points;
+    const std::regex data(" d=\"([^\"]*)\"");
+    const std::regex number("-?[0-9]+(\\.[0-9]+)?");
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), data); it != std::sregex_iterator(); ++it) {
+        const std::string d = (*it)[1];
+        std::vector<double> values;
+        for (auto n = std::sregex_iterator(d.begin(), d.end(), number); n != std::sregex_iterator(); ++n) {
+            values.push_back(std::stod(n->str()));
+        }
+        for (std::size_t i = 0; i + 1 < values.size(); i += 2) points.emplace_back(values[i], values[i + 1]);
+    }
+    return points;
+}
+
+}  // namespace
+
+// The drawings a laser program sees must be the ones Inkscape would have made.
+TEST(BuiltinVectorizer, MatchesInkscapeOnEveryExampleFile) {
+    REQUIRE_INKSCAPE_OR_SKIP();
+    TempDir dir;
+    std::vector<fs::path> plain = convert_example(dir, "normal", false);
+    const std::vector<fs::path> separate = convert_example(dir, "separate", true);
+    plain.insert(plain.end(), separate.begin(), separate.end());
+    ASSERT_EQ(plain.size(), 6u + 36u);
+    convert_with_inkscape(plain);
+    long long labelled = 0;
+    for (const fs::path& file : plain) {
+        const InkComparison result = compare_renderings(vector_path_for(file), inkscape_file_for(file));
+        EXPECT_LE(result.share(), 0.03) << file << ": " << result.differ << " of " << result.inked
+                                        << " inked pixels differ";
+        if (read_text(file).find("<text") != std::string::npos) labelled += result.inked;
+    }
+    // The comparison saw the labels at all.
+    EXPECT_GT(labelled, 0);
+}
+
+TEST(BuiltinVectorizer, LeavesOnlyPathsGroupsAndClipPaths) {
+    TempDir dir;
+    std::vector<fs::path> plain = convert_example(dir, "normal", false);
+    const std::vector<fs::path> separate = convert_example(dir, "separate", true);
+    plain.insert(plain.end(), separate.begin(), separate.end());
+    const std::set<std::string> allowed = {"svg", "defs", "style", "g", "path", "clipPath"};
+    int labels = 0;
+    for (const fs::path& file : plain) {
+        const fs::path vector = vector_path_for(file);
+        ASSERT_TRUE(fs::exists(vector)) << vector;
+        EXPECT_TRUE(parses_as_xml(vector)) << vector;
+        const std::string original = read_text(file);
+        const std::string converted = read_text(vector);
+        for (const std::string& name : element_names(converted)) {
+            EXPECT_TRUE(allowed.count(name)) << "<" << name << "> left in " << vector;
+        }
+        EXPECT_EQ(root_tag(converted), root_tag(original)) << vector;
+        EXPECT_EQ(count_of(converted, "aria-label="), count_of(original, "<text ")) << vector;
+        EXPECT_EQ(count_of(converted, "<clipPath"), count_of(original, "<clipPath")) << vector;
+        labels += count_of(original, "<text ");
+    }
+    EXPECT_GT(labels, 0);
+}
+
+// A label turned by each supported angle lands beside its component, as the
+// plain drawing places it, and matches Inkscape where it is at hand.
+TEST(BuiltinVectorizer, TurnsLabelsAtEveryRotation) {
+    struct Case {
+        int rotation;
+        double centre_x, centre_y;  // the label's centre on the page in px: beside the component
+    };
+    // Components at (5 cm, 5 cm) = 188.975 px with visible height 1 cm = 37.795 px.
+    const double at = 188.975;
+    const double half = 37.795 / 2;
+    const std::vector<Case> cases = {
+        {0, at, at - half - 8}, {90, at + half + 5, at}, {180, at, at + half + 10}, {270, at - half - 6, at}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("rotation " + std::to_string(c.rotation));
+        TempDir dir;
+        write_text(dir / "box.json",
+                   project_with(R"("box_Main": {"enc1": {"call_name": "HH", "location_x": 5, "location_y": 5,
+                    "visible_height": 1, "rotation": )" +
+                                std::to_string(c.rotation) + "}}"));
+        const RunResult run = run_program({"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "--components=false",
+                                           "--outline=false", "--vectorizer", "builtin", "--font-file", dejavu_bold,
+                                           "--keep-files"},
+                                          dir.path());
+        ASSERT_EQ(run.status, 0) << run.err;
+        const fs::path plain = dir / "out" / "box" / "box_Main.svg";
+        const std::string converted = read_text(vector_path_for(plain));
+        const std::string turn = "transform=\"rotate(" + std::to_string(c.rotation) + ".00)\"";
+        ASSERT_EQ(count_of(converted, turn), 1) << converted;
+        // The ink of "HH" is symmetric about the label's centre across the
+        // line; along it the font's baseline rule puts it within a pixel.
+        const auto points = path_points(converted);
+        ASSERT_FALSE(points.empty());
+        double min_x = 1e9, max_x = -1e9, min_y = 1e9, max_y = -1e9;
+        const double turn_radians = c.rotation * 3.14159265358979323846 / 180;
+        for (const auto& [x, y] : points) {
+            const double page_x = x * std::cos(turn_radians) - y * std::sin(turn_radians);
+            const double page_y = x * std::sin(turn_radians) + y * std::cos(turn_radians);
+            min_x = std::min(min_x, page_x);
+            max_x = std::max(max_x, page_x);
+            min_y = std::min(min_y, page_y);
+            max_y = std::max(max_y, page_y);
+        }
+        EXPECT_NEAR((min_x + max_x) / 2, c.centre_x, 1.0);
+        EXPECT_NEAR((min_y + max_y) / 2, c.centre_y, 1.0);
+        if (inkscape_available()) {
+            convert_with_inkscape({plain});
+            const InkComparison result = compare_renderings(vector_path_for(plain), inkscape_file_for(plain));
+            EXPECT_GT(result.inked, 0);
+            EXPECT_LE(result.share(), 0.03) << result.differ << " of " << result.inked << " inked pixels differ";
+        } else if (ci_requires_inkscape()) {
+            FAIL() << "inkscape is not on PATH, and CI needs it";
+        }
+    }
+}
+
+// Without a usable font the labels cannot be drawn: the run says so, names the
+// font and keeps the plain file; files without labels still convert.
+TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
+    TempDir fonts;
+    write_text(fonts / "notes.ttf", "this is not a font at all, only some text\n");
+    write_text(fonts / "cut.ttf", read_text(dejavu_bold).substr(0, 4096));
+    write_text(fonts / "fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+    struct Case {
+        std::string name;
+        std::string font_file;       // --font-file, or "" for the system's font
+        std::string fontconfig_file;  // FONTCONFIG_FILE, or ""
+        std::string expected;         // in the failure line
+        bool text = true;
+    };
+    const std::vector<Case> cases = {
+        {"missing file", (fonts / "absent.ttf").string(), "", (fonts / "absent.ttf").string()},
+        {"not a font", (fonts / "notes.ttf").string(), "", (fonts / "notes.ttf").string() + " is not a"},
+        {"cut-off font", (fonts / "cut.ttf").string(), "", (fonts / "cut.ttf").string() + " is not a"},
+        {"no system font", "", (fonts / "fonts.conf").string(), "sans-serif:bold"},
+        {"no labels need no font", (fonts / "notes.ttf").string(), "", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        write_text(dir / "box.json",
+                   project_with(R"("box_Main": {"pot1": {"id": 0, "call_name": "Knob", "location_x": 3,
+                    "location_y": 3, "drill_diameter": 0.7}})"));
+        std::vector<std::string> args = {"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "--vectorizer",
+                                         "builtin"};
+        if (!c.font_file.empty()) args.insert(args.end(), {"--font-file", c.font_file});
+        if (!c.text) args.push_back("--text=false");
+        if (!c.fontconfig_file.empty()) setenv("FONTCONFIG_FILE", c.fontconfig_file.c_str(), 1);
+        const RunResult run = run_program(args, dir.path());
+        unsetenv("FONTCONFIG_FILE");
+        EXPECT_EQ(run.status, 0) << run.err;
+        const fs::path plain = dir / "out" / "box" / "box_Main.svg";
+        if (c.expected.empty()) {
+            EXPECT_EQ(run.err, "");
+            EXPECT_FALSE(fs::exists(plain));
+            EXPECT_TRUE(fs::exists(vector_path_for(plain)));
+            continue;
+        }
+        EXPECT_EQ(run.err.rfind("Vectorization failed: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(c.expected), std::string::npos) << run.err;
+        EXPECT_EQ(run.out.find("Vectorization success"), std::string::npos);
+        EXPECT_TRUE(fs::exists(plain));
+        EXPECT_FALSE(fs::exists(vector_path_for(plain)));
+    }
+}
+
+// The option chooses the converter; with builtin no outside program runs and
+// the console reads as with Inkscape.
+TEST(BuiltinVectorizer, OptionReportAndConsoleLines) {
+    TempDir dir;
+    write_text(dir / "box.json", project_with(R"("box_Main": {}, "box_Top": {})"));
+    const fs::path record = dir / "inkscape-ran";
+    const fs::path fake = dir / "fake-inkscape.sh";
+    write_text(fake, "#!/bin/sh\ntouch '" + record.string() + "'\n");
+    fs::permissions(fake, fs::perms::owner_exec, fs::perm_options::add);
+    const std::vector<std::string> base = {"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "-i", fake.string()};
+
+    std::vector<std::string> builtin = base;
+    builtin.insert(builtin.end(), {"--vectorizer", "builtin", "--font-file", dejavu_bold});
+    const RunResult run = run_program(builtin, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_FALSE(fs::exists(record));
+    EXPECT_NE(run.out.find("Inkscape path: " + fake.string() + "\nVectorizer: builtin\nFont file: " + dejavu_bold +
+                           "\n======================\n"),
+              std::string::npos)
+        << run.out;
+    for (const std::string section : {"box_Main", "box_Top"}) {
+        EXPECT_NE(run.out.find("Creation of SVG for " + section + " successful.\nStarting vectorization for " +
+                               section + ". This may take some time...\nVectorization success for " + section + ".\n"),
+                  std::string::npos)
+            << run.out;
+        EXPECT_FALSE(fs::exists(dir / "out" / "box" / (section + ".svg")));
+        EXPECT_TRUE(fs::exists(dir / "out" / "box" / (section + "_vector.svg")));
+    }
+
+    std::vector<std::string> unknown = base;
+    unknown.insert(unknown.end(), {"--vectorizer", "potrace"});
+    const RunResult refused = run_program(unknown, dir.path());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("vectorizer"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("potrace"), std::string::npos) << refused.err;
+
+    // Named explicitly, the default changes nothing in the report.
+    std::vector<std::string> inkscape = base;
+    inkscape.insert(inkscape.end(), {"--vectorizer", "inkscape", "-s"});
+    const RunResult simulated = run_program(inkscape, dir.path());
+    EXPECT_EQ(simulated.status, 0);
+    EXPECT_EQ(simulated.out.find("Vectorizer:"), std::string::npos);
+    EXPECT_EQ(simulated.out.find("Font file:"), std::string::npos);
+}

@@ -1,0 +1,87 @@
+#include "ink_compare.hpp"
+
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb_image.h>
+
+#include "panel/vectorize.hpp"
+#include "test_support.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::unique_ptr<unsigned char, void (*)(void*)> grey{nullptr, stbi_image_free};
+};
+
+Picture render(const fs::path& svg, const fs::path& png) {
+    const std::string command = "rsvg-convert -z 4 -b white " + quote_path(svg.string()) + " -o " +
+                                quote_path(png.string()) + " 2>/dev/null";
+    if (std::system(command.c_str()) != 0) {
+        throw std::runtime_error("rsvg-convert cannot render " + svg.string());
+    }
+    Picture picture;
+    int channels = 0;
+    picture.grey.reset(stbi_load(png.string().c_str(), &picture.width, &picture.height, &channels, 1));
+    if (!picture.grey) {
+        throw std::runtime_error("cannot read the rendering of " + svg.string());
+    }
+    return picture;
+}
+
+}  // namespace
+
+bool inkscape_available() { return std::system("command -v inkscape >/dev/null 2>&1") == 0; }
+
+bool ci_requires_inkscape() {
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && std::string(ci) == "true";
+}
+
+fs::path inkscape_file_for(const fs::path& plain_file) {
+    fs::path converted = plain_file;
+    converted.replace_filename(plain_file.stem().string() + "_inkscape.svg");
+    return converted;
+}
+
+// Inkscape takes the first file on its command line and opens the others from
+// its action list, so one start converts them all.
+void convert_with_inkscape(const std::vector<fs::path>& plain_files) {
+    if (plain_files.empty()) return;
+    std::string actions;
+    for (std::size_t i = 0; i < plain_files.size(); ++i) {
+        if (i > 0) actions += "; file-open:" + plain_files[i].string() + "; ";
+        actions += "select-all; object-to-path; export-filename:" + inkscape_file_for(plain_files[i]).string() +
+                   "; export-do; file-close";
+    }
+    const std::string command =
+        "inkscape --actions=" + quote_path(actions) + " " + quote_path(plain_files[0].string()) + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) {
+        throw std::runtime_error("inkscape failed: " + command);
+    }
+}
+
+InkComparison compare_renderings(const fs::path& a, const fs::path& b) {
+    TempDir scratch;
+    const Picture first = render(a, scratch / "a.png");
+    const Picture second = render(b, scratch / "b.png");
+    if (first.width != second.width || first.height != second.height) {
+        throw std::runtime_error("the renderings of " + a.string() + " and " + b.string() + " differ in size");
+    }
+    InkComparison result;
+    const long long pixels = static_cast<long long>(first.width) * first.height;
+    for (long long i = 0; i < pixels; ++i) {
+        const bool dark_first = first.grey.get()[i] < 128;
+        const bool dark_second = second.grey.get()[i] < 128;
+        result.inked += (dark_first || dark_second) ? 1 : 0;
+        result.differ += (dark_first != dark_second) ? 1 : 0;
+    }
+    return result;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// True when the real Inkscape can be run; skips the calling test when it
+// cannot, and fails it instead when CI (CI=true) promised it.
+#define REQUIRE_INKSCAPE_OR_SKIP()                                                               \
+    do {                                                                                         \
+        if (!inkscape_available()) {                                                             \
+            if (ci_requires_inkscape()) FAIL() << "inkscape is not on PATH, and CI needs it";    \
+            GTEST_SKIP() << "inkscape is not on PATH; the comparison with it is not made";       \
+        }                                                                                        \
+    } while (false)
+
+bool inkscape_available();
+bool ci_requires_inkscape();
+
+// Converts every plain file with one run of the real Inkscape, as the program
+// does it (select all, object to path), into <name>_inkscape.svg beside it.
+void convert_with_inkscape(const std::vector<std::filesystem::path>& plain_files);
+std::filesystem::path inkscape_file_for(const std::filesystem::path& plain_file);
+
+struct InkComparison {
+    long long inked = 0;    // pixels dark in either picture
+    long long differ = 0;   // of those, pixels dark in only one
+    double share() const { return inked == 0 ? 0.0 : static_cast<double>(differ) / static_cast<double>(inked); }
+};
+
+// Renders both SVG files with rsvg-convert at 4x on white and compares them
+// pixel by pixel. Throws std::runtime_error when a file cannot be rendered or
+// the pictures differ in size.
+InkComparison compare_renderings(const std::filesystem::path& a, const std::filesystem::path& b);

@@ -292,7 +292,7 @@ void convert_in_process(const std::string& section, const fs::path& svg_path, co
     std::optional<LabelFont> font;
     const FontSource font_source = [&]() -> const LabelFont& {
         if (!font) {
-            const fs::path file = args.font_file.empty() ? find_label_font() : fs::path(args.font_file);
+            const fs::path file = args.font_file.empty() ? find_label_font() : utf8_path(args.font_file);
             font.emplace(file);
         }
         return *font;

@@ -4,9 +4,13 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <string_view>
+#include <tuple>
+#include <utility>
 
 #include <stb_truetype.h>
 
+#include "panel/ligatures.hpp"
 #include "panel/path_data.hpp"
 
 namespace fs = std::filesystem;
@@ -14,6 +18,9 @@ namespace fs = std::filesystem;
 struct LabelFont::Face {
     std::vector<unsigned char> data;
     stbtt_fontinfo info{};
+    // The glyph substitution table, for ligatures; empty when the font has none.
+    std::size_t gsub_offset = 0;
+    std::size_t gsub_size = 0;
 };
 
 namespace {
@@ -43,6 +50,20 @@ bool tables_inside(const std::vector<unsigned char>& data, std::size_t start) {
         if (offset + length > data.size()) return false;
     }
     return true;
+}
+
+// Where the table with the given tag lies in the font file (offset, size);
+// size 0 when the font has no such table. The directory is known to be inside.
+std::pair<std::size_t, std::size_t> find_table(const std::vector<unsigned char>& data, std::size_t start,
+                                               std::string_view tag) {
+    const std::size_t tables = read_u16(data, start + 4);
+    for (std::size_t i = 0; i < tables; ++i) {
+        const std::size_t record = start + 12 + 16 * i;
+        if (std::string_view(reinterpret_cast<const char*>(data.data() + record), 4) == tag) {
+            return {read_u32(data, record + 8), read_u32(data, record + 12)};
+        }
+    }
+    return {0, 0};
 }
 
 std::vector<unsigned char> read_font_file(const fs::path& file) {
@@ -131,6 +152,7 @@ LabelFont::LabelFont(const fs::path& file) : face_(std::make_unique<Face>()) {
         !stbtt_InitFont(&face_->info, data.data(), start)) {
         throw FontError("the font file " + file.string() + " is not a TrueType or OpenType font");
     }
+    std::tie(face_->gsub_offset, face_->gsub_size) = find_table(data, static_cast<std::size_t>(start), "GSUB");
 }
 
 LabelFont::~LabelFont() = default;
@@ -140,6 +162,9 @@ std::vector<std::string> LabelFont::outline(const std::string& text, const TextP
     std::vector<int> glyphs;
     for (std::size_t i = 0; i < text.size();) {
         glyphs.push_back(stbtt_FindGlyphIndex(&info, static_cast<int>(next_code_point(text, i))));
+    }
+    if (face_->gsub_size > 0) {
+        form_ligatures(face_->data.data() + face_->gsub_offset, face_->gsub_size, glyphs);
     }
     // Pen positions in font units: each glyph's advance, adjusted by the kerning
     // of the pair it ends.

@@ -45,6 +45,9 @@ done
 [ "$(complete_words svggenerator -o '')" = "boxes" ] || fail "-o does not complete to folders only"
 [ "$(complete_words svggenerator -j b | sort | tr '\n' ' ')" = "box.json boxes " ] || fail "-j does not complete files"
 [ -z "$(complete_words svggenerator -m '')" ] || fail "-m offers words for a number"
+[ "$(complete_words svggenerator --font-file b | sort | tr '\n' ' ')" = "box.json boxes " ] ||
+    fail "--font-file does not complete files"
+[ "$(complete_words svggenerator --vectorizer b)" = "builtin" ] || fail "--vectorizer does not offer builtin"
 
 # The Debian package: dependencies from the libraries, Inkscape recommended.
 if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then

@@ -1,6 +1,7 @@
 #include "panel/builtin_vectorizer.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -41,41 +42,14 @@ double number_attribute(const MarkupPiece& piece, std::string_view name, double 
     return value;
 }
 
-// A full ellipse as four quarter arcs, clockwise from its right end.
-void ellipse_path(PathData& path, double cx, double cy, double rx, double ry) {
-    path.move_to(cx + rx, cy);
-    path.arc_to(rx, ry, false, true, cx, cy + ry);
-    path.arc_to(rx, ry, false, true, cx - rx, cy);
-    path.arc_to(rx, ry, false, true, cx, cy - ry);
-    path.arc_to(rx, ry, false, true, cx + rx, cy);
+// A full circle as four quarter arcs, clockwise from its right end.
+void circle_path(PathData& path, double cx, double cy, double r) {
+    path.move_to(cx + r, cy);
+    path.arc_to(r, r, false, true, cx, cy + r);
+    path.arc_to(r, r, false, true, cx - r, cy);
+    path.arc_to(r, r, false, true, cx, cy - r);
+    path.arc_to(r, r, false, true, cx + r, cy);
     path.close();
-}
-
-void points_path(PathData& path, const MarkupPiece& piece, bool closed) {
-    const MarkupAttribute* attribute = find_attribute(piece, "points");
-    std::string text = attribute ? std::string(attribute->raw_value) : std::string();
-    for (char& ch : text) {
-        if (ch == ',' || is_space(ch)) ch = ' ';
-    }
-    std::vector<double> numbers;
-    const char* at = text.data();
-    const char* end = text.data() + text.size();
-    while (true) {
-        while (at < end && *at == ' ') ++at;
-        if (at == end) break;
-        double value = 0;
-        const auto result = std::from_chars(at, end, value);
-        if (result.ec != std::errc()) {
-            throw std::runtime_error("cannot convert <" + piece.name + "> with points=\"" + text + "\"");
-        }
-        numbers.push_back(value);
-        at = result.ptr;
-    }
-    for (std::size_t i = 0; i + 1 < numbers.size(); i += 2) {
-        if (i == 0) path.move_to(numbers[i], numbers[i + 1]);
-        else path.line_to(numbers[i], numbers[i + 1]);
-    }
-    if (closed && numbers.size() >= 2) path.close();
 }
 
 // The outline of a basic shape, and the attributes that held its geometry.
@@ -98,19 +72,11 @@ std::optional<std::string> shape_path(const MarkupPiece& piece, std::vector<std:
         path.close();
     } else if (name == "circle") {
         geometry = {"cx", "cy", "r"};
-        const double r = number_attribute(piece, "r");
-        ellipse_path(path, number_attribute(piece, "cx"), number_attribute(piece, "cy"), r, r);
-    } else if (name == "ellipse") {
-        geometry = {"cx", "cy", "rx", "ry"};
-        ellipse_path(path, number_attribute(piece, "cx"), number_attribute(piece, "cy"), number_attribute(piece, "rx"),
-                     number_attribute(piece, "ry"));
+        circle_path(path, number_attribute(piece, "cx"), number_attribute(piece, "cy"), number_attribute(piece, "r"));
     } else if (name == "line") {
         geometry = {"x1", "y1", "x2", "y2"};
         path.move_to(number_attribute(piece, "x1"), number_attribute(piece, "y1"));
         path.line_to(number_attribute(piece, "x2"), number_attribute(piece, "y2"));
-    } else if (name == "polyline" || name == "polygon") {
-        geometry = {"points"};
-        points_path(path, piece, name == "polygon");
     } else {
         return std::nullopt;
     }
@@ -140,17 +106,17 @@ void open_element(std::string& out, std::string_view name, const MarkupPiece& pi
 }
 
 // The font size the style sheet gives ("font-size: 8.00px"), or the CSS
-// default of 16 px.
+// default of 16 px. Inkscape draws sizes of zero and below as nothing.
 double style_font_size(std::string_view style) {
     const std::size_t at = style.find("font-size:");
     if (at == std::string_view::npos) return 16;
     std::string_view rest = trimmed(style.substr(at + 10));
     double value = 16;
     const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), value);
-    if (result.ec != std::errc() || !(value > 0)) {
+    if (result.ec != std::errc() || !std::isfinite(value)) {
         throw std::runtime_error("cannot read the labels' font size in the style sheet");
     }
-    return value;
+    return value > 0 ? value : 0;
 }
 
 // Whitespace as SVG lays out text by default: line ends and tabs become
@@ -257,7 +223,7 @@ private:
         out_ += " aria-label=\"";
         append_escaped(out_, label);
         out_ += "\">";
-        if (!label.empty()) {
+        if (!label.empty() && font_size_ > 0) {
             for (const std::string& d : font_().outline(label, label_placement(piece, font_size_))) {
                 out_ += "<path d=\"" + d + "\"/>";
             }

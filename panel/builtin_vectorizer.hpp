@@ -14,11 +14,10 @@ class LabelFont;
 // without labels convert even where no font can be found.
 using FontSource = std::function<const LabelFont&()>;
 
-// The vector form of an SVG text this program wrote: every circle, rectangle,
-// line, ellipse, polyline and polygon becomes one path with the same
-// attributes otherwise, every label a group of glyph outlines that keeps the
-// label's attributes (its turn among them). Everything else is copied as it
-// stands, in the same order. Throws std::runtime_error (FontError for the font)
+// The vector form of an SVG text this program wrote: every circle, rectangle
+// and line becomes one path with the same attributes otherwise, every label a
+// group of glyph outlines that keeps the label's attributes (its turn among
+// them). Everything else is copied as it stands, in the same order. Throws std::runtime_error (FontError for the font)
 // when the text holds something it cannot convert.
 std::string vectorize_document(std::string_view svg, const FontSource& font);
 

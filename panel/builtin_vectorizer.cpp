@@ -266,7 +266,12 @@ void convert_in_process(const std::string& section, const fs::path& svg_path, co
     const fs::path vector_path = vector_path_for(svg_path);
     // A vector file left from an earlier run would pass for this run's result.
     fs::remove(vector_path);
-    write_output_file(vector_path, vectorize_document(read_plain_file(svg_path), font_source));
+    const std::string vector = vectorize_document(read_plain_file(svg_path), font_source);
+    // The plain file goes only for a vector file that holds a drawing.
+    if (vector.empty()) {
+        throw std::runtime_error(svg_path.string() + " is empty; there is nothing to convert (the plain file is kept)");
+    }
+    write_output_file(vector_path, vector);
     if (!args.keep_files) {
         fs::remove(svg_path);
     }

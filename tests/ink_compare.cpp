@@ -21,17 +21,17 @@ struct Picture {
     std::unique_ptr<unsigned char, void (*)(void*)> grey{nullptr, stbi_image_free};
 };
 
-Picture render(const fs::path& svg, const fs::path& png) {
-    const std::string command = "rsvg-convert -z 4 -b white " + quote_path(svg.string()) + " -o " +
-                                quote_path(png.string()) + " 2>/dev/null";
-    if (std::system(command.c_str()) != 0) {
-        throw std::runtime_error("rsvg-convert cannot render " + svg.string());
-    }
+std::string render_command(const fs::path& svg, const fs::path& png) {
+    return "rsvg-convert -z 4 -b white " + quote_path(svg.string()) + " -o " + quote_path(png.string()) +
+           " 2>/dev/null";
+}
+
+Picture load(const fs::path& png, const fs::path& svg) {
     Picture picture;
     int channels = 0;
     picture.grey.reset(stbi_load(png.string().c_str(), &picture.width, &picture.height, &channels, 1));
     if (!picture.grey) {
-        throw std::runtime_error("cannot read the rendering of " + svg.string());
+        throw std::runtime_error("cannot render or read the rendering of " + svg.string());
     }
     return picture;
 }
@@ -70,8 +70,14 @@ void convert_with_inkscape(const std::vector<fs::path>& plain_files) {
 
 InkComparison compare_renderings(const fs::path& a, const fs::path& b) {
     TempDir scratch;
-    const Picture first = render(a, scratch / "a.png");
-    const Picture second = render(b, scratch / "b.png");
+    // Both at once: rendering is most of the comparison's time.
+    std::string both = render_command(a, scratch / "a.png");
+    both += " & ";
+    both += render_command(b, scratch / "b.png");
+    both += "; wait";
+    std::system(both.c_str());
+    const Picture first = load(scratch / "a.png", a);
+    const Picture second = load(scratch / "b.png", b);
     if (first.width != second.width || first.height != second.height) {
         throw std::runtime_error("the renderings of " + a.string() + " and " + b.string() + " differ in size");
     }

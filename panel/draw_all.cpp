@@ -48,7 +48,7 @@ int whole_font_size(float font_size) {
 }
 
 void check_document_size(const SectionDocument& doc, const Place& place) {
-    if (doc.svg.size() > max_document_bytes) {
+    if (document_bytes(doc) > max_document_bytes) {
         fail_at(place, "", "the drawing grows past the limit of " + std::to_string(max_document_bytes >> 20) +
                                " MiB for one SVG file");
     }
@@ -73,25 +73,47 @@ void draw_component(Component& component, const Pass& pass, const Arguments& arg
     check_document_size(doc, component.place);
 }
 
-std::string build_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
-                          const Arguments& args, const LaserStyle& style, const Place& place, RunContext& context) {
+// The document goes to its file in pieces of about this size, so that a
+// large drawing is never held whole in memory and its text is still in the
+// processor's cache when it is written.
+constexpr std::size_t piece_bytes = std::size_t{256} << 10;
+
+// Writes the document's text so far to its file (none when simulating) and
+// keeps the buffer for the text that follows.
+void pass_on(SectionDocument& doc, OutputFile* file) {
+    if (file != nullptr) {
+        file->write(doc.svg);
+    }
+    doc.passed_on += doc.svg.size();
+    doc.svg.clear();
+}
+
+// Builds the section's document and hands it to `file` as it grows; the
+// caller commits the file.
+void build_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
+                   const Arguments& args, const LaserStyle& style, const Place& place, RunContext& context,
+                   OutputFile* file) {
     const PanelSize size = checked_panel_size(key, box, args, style, place);
     SectionDocument doc;
-    doc.svg = prepare_header(size.width, size.height, whole_font_size(args.font_size), style);
+    doc.svg.reserve(2 * piece_bytes);
+    doc.svg += prepare_header(size.width, size.height, whole_font_size(args.font_size), style);
     for (const auto& [component_key, value] : section_members(section, place)) {
         Component component = read_component(component_key, *value, place);
         draw_component(component, pass, args, style, doc, context.out);
+        if (doc.svg.size() >= piece_bytes) {
+            pass_on(doc, file);
+        }
     }
     try {
-        draw_screws(key, box, pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, style, doc.svg,
-                    context.out, place);
+        draw_screws(key, box, pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, style,
+                    doc, context.out, place);
     } catch (const UnwritableNumber& e) {
         fail_at(place, "", std::string("screws: ") + e.what());
     }
     doc.svg += draw_board(size.width, size.height, pass.outline, style);
     doc.svg += svg_footer;
     check_document_size(doc, place);
-    return std::move(doc.svg);
+    pass_on(doc, file);
 }
 
 }  // namespace
@@ -128,19 +150,22 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
             fail_at(place, "", *reason);
         }
         context.out << "## Currently on section: " << key << " ##" << std::endl;
-        const std::string svg = build_section(key, section, box, pass, args, style, place, context);
+        const fs::path path = folder / utf8_path(key + *suffix + ".svg");
+        // Written to a scratch file while it is drawn; a section that fails
+        // leaves no file, and files of earlier sections stay.
+        OutputFile file(path);
+        build_section(key, section, box, pass, args, style, place, context, args.simulate ? nullptr : &file);
         if (!context.design_warned) {
             warn_about_section(key, section, box, args, place, context.err);
         }
         if (args.simulate) {
             continue;
         }
-        const fs::path path = folder / utf8_path(key + *suffix + ".svg");
         refuse_overwriting_project(path, json_file, place);
         if (args.vectorize) {
             refuse_overwriting_project(vector_path_for(path), json_file, place);
         }
-        write_output_file(path, svg);
+        file.commit();
         context.out << "Creation of SVG for " << key << *suffix << " successful." << std::endl;
         if (args.vectorize) {
             vectorize_file(key, *suffix, path, args, context);

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "panel/fixed_text.hpp"
+
 #include "panel/panel.hpp"
 
 const float cm_to_px = 37.795f;
@@ -27,6 +29,11 @@ const std::string svg_footer = "</g></svg>";
 namespace {
 
 void append_fixed(std::string& out, double value, int decimals) {
+    if (decimals == 2) {
+        char buffer[max_two_decimals_chars];
+        out.append(buffer, put_two_decimals(buffer, value));
+        return;
+    }
     decimals = std::clamp(decimals, 0, 60);
     // The largest double has 309 integer digits.
     char buffer[400];
@@ -47,11 +54,16 @@ void append_float(std::string& out, double value, int decimals) {
 }
 
 void append_attribute(std::string& out, const char* name, double value) {
+    if (!std::isfinite(value)) {
+        throw UnwritableNumber();
+    }
     out += ' ';
     out += name;
-    out += "=\"";
-    append_float(out, value);
-    out += '"';
+    // The value with its quotes is built on the stack and appended at once.
+    char buffer[max_two_decimals_chars + 3] = {'=', '"'};
+    char* end = put_two_decimals(buffer + 2, value);
+    *end++ = '"';
+    out.append(buffer, end);
 }
 
 void open_rect(std::string& out, float x, float y, float width, float height) {

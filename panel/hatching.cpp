@@ -6,6 +6,7 @@
 
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
+#include "panel/hatch_line.hpp"
 #include "panel/panel.hpp"
 
 namespace {
@@ -27,9 +28,9 @@ double line_bytes(const LaserStyle& style, std::initializer_list<double> numbers
 
 // Refuses a hatch over `extent` whose lines would push the document past its
 // limit, before any of them is drawn.
-void check_line_count(const std::string& svg, double extent, float step, double bytes_per_line) {
+void check_line_count(const SectionDocument& doc, double extent, float step, double bytes_per_line) {
     const double lines = extent / step + 1;
-    const double room = static_cast<double>(max_document_bytes) - static_cast<double>(svg.size());
+    const double room = static_cast<double>(max_document_bytes) - static_cast<double>(document_bytes(doc));
     if (lines * bytes_per_line > room) {
         char count[32];
         std::snprintf(count, sizeof count, "%.3g", lines);
@@ -40,8 +41,8 @@ void check_line_count(const std::string& svg, double extent, float step, double 
 }
 
 // The backstop while drawing, should the estimate fall short.
-void check_room(const std::string& svg) {
-    if (svg.size() > max_document_bytes) {
+void check_room(const SectionDocument& doc) {
+    if (document_bytes(doc) > max_document_bytes) {
         throw HatchProblem("the hatch lines take the SVG file past its limit of " + limit_text() +
                            "; check the size and --recess-lines-per-mm");
     }
@@ -56,20 +57,21 @@ float advance(float position, float step) {
     return next;
 }
 
-void append_line(std::string& svg, float x1, float y1, float x2, float y2, const LaserStyle& style) {
-    svg += "<line";
-    append_attribute(svg, "x1", x1);
-    append_attribute(svg, "y1", y1);
-    append_attribute(svg, "x2", x2);
-    append_attribute(svg, "y2", y2);
-    svg += style.paint(Mark::hatch_line);
-}
-
 void close_element(std::string& svg, const Component& c, bool turned) {
     if (turned) {
         append_turn(svg, c.x, c.y, c.rotation);
     }
     svg += "/>\n";
+}
+
+// Whether the quotient, truncated toward zero, is even. Below 2^24 a float
+// holds every whole number, and an int tells its parity directly; above, every
+// float is even, and infinities and NaN are odd, as fmod says of them.
+bool is_even_whole(float quotient) {
+    if (std::fabs(quotient) < 16777216.0f) {
+        return (static_cast<long>(quotient) & 1) == 0;
+    }
+    return std::fmod(std::trunc(quotient), 2.0f) == 0.0f;
 }
 
 // Lines change direction by the parity of the truncated quotient, so that the
@@ -85,7 +87,7 @@ void rectangle_hatch(const Component& c, float step, const LaserStyle& style, Se
         turned ? 32.0 + static_cast<double>(format_float_as_str(c.x, 2).size() + format_float_as_str(c.y, 2).size() +
                                             format_float_as_str(c.rotation, 2).size())
                : 0.0;
-    check_line_count(svg, h, step,
+    check_line_count(doc, h, step,
                      std::fmax(line_bytes(style, {left, left + w, top, top}, transform_bytes),
                                line_bytes(style, {left, left + w, top + h, top + h}, transform_bytes)));
 
@@ -95,12 +97,15 @@ void rectangle_hatch(const Component& c, float step, const LaserStyle& style, Se
     close_element(svg, c, turned);
     svg += "</clipPath>\n";
     svg += "<g clip-path=\"url(#" + id + ")\">\n";
+    std::string turn;
+    if (turned) {
+        append_turn(turn, c.x, c.y, c.rotation);
+    }
+    HatchLineWriter lines(style.paint(Mark::hatch_line), turn);
     for (float y = top; y <= top + h; y = advance(y, step)) {
-        const float q = std::trunc((y - top) / step);
-        const bool even = std::fmod(q, 2.0f) == 0.0f;
-        append_line(svg, even ? left : left + w, y, even ? left + w : left, y, style);
-        close_element(svg, c, turned);
-        check_room(svg);
+        const bool even = is_even_whole((y - top) / step);
+        lines.append(svg, even ? left : left + w, even ? left + w : left, y);
+        check_room(doc);
     }
     svg += "</g>\n";
     open_rect(svg, left, top, w, h);
@@ -114,20 +119,21 @@ float hatch_step_px(float lines_per_mm) { return cm_to_px / lines_per_mm / 10.0f
 
 float as_px(float px) { return px; }
 
-void circle_hatch(std::string& svg, float cx, float cy, float r, float step, ToPx to_px, const LaserStyle& style) {
+void circle_hatch(SectionDocument& doc, float cx, float cy, float r, float step, ToPx to_px, const LaserStyle& style) {
+    std::string& svg = doc.svg;
     if (!std::isfinite(r * r)) {
         throw HatchProblem("the circle is too large to hatch in single precision");
     }
-    check_line_count(svg, 2.0 * r, step,
+    check_line_count(doc, 2.0 * r, step,
                      std::fmax(line_bytes(style, {to_px(cx - r), to_px(cx + r), to_px(cy - r), to_px(cy - r)}),
                                line_bytes(style, {to_px(cx - r), to_px(cx + r), to_px(cy + r), to_px(cy + r)})));
+    HatchLineWriter lines(style.paint(Mark::hatch_line), {});
     for (float y = cy - r; y <= cy + r; y = advance(y, step)) {
         const float dy = y - cy;
         if (std::fabs(dy) <= r) {
             const float half = std::sqrt(r * r - dy * dy);
-            append_line(svg, to_px(cx - half), to_px(y), to_px(cx + half), to_px(y), style);
-            svg += "/>\n";
-            check_room(svg);
+            lines.append(svg, to_px(cx - half), to_px(cx + half), to_px(y));
+            check_room(doc);
         }
     }
     open_circle(svg, to_px(cx), to_px(cy), to_px(r));
@@ -142,7 +148,7 @@ void draw_recess(const Component& c, float lines_per_mm, const LaserStyle& style
     const char* key = "visible_diameter";
     try {
         if (c.has("visible_diameter") && c.visible_diameter >= 0) {
-            circle_hatch(doc.svg, c.x, c.y, c.visible_diameter / 2, step, as_px, style);
+            circle_hatch(doc, c.x, c.y, c.visible_diameter / 2, step, as_px, style);
         } else if (c.has("visible_height") && c.has("visible_width")) {
             key = "visible_height";
             rectangle_hatch(c, step, style, doc);

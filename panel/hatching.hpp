@@ -25,7 +25,7 @@ float as_px(float px);
 // Horizontal chords across a circle, top to bottom, each left to right, then
 // the circle's outline, painted as engraving. Positions advance by repeated
 // addition of `step`.
-void circle_hatch(std::string& svg, float cx, float cy, float r, float step, ToPx to_px, const LaserStyle& style);
+void circle_hatch(SectionDocument& doc, float cx, float cy, float r, float step, ToPx to_px, const LaserStyle& style);
 
 // The recess layer of one component: prints its console line, then hatches
 // the visible circle or the visible rectangle, if the component has one.

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <utility>
 
 #include "panel/errors.hpp"
 
@@ -38,32 +38,56 @@ void create_output_folder(const fs::path& folder) {
     }
 }
 
-void write_output_file(const fs::path& path, const std::string& content) {
-    // A short name of its own, so that the longest names still fit and no
-    // file of the user's is mistaken for it.
-    const fs::path partial = scratch_path(path.parent_path(), "partial");
-    // A leftover of an interrupted run goes first, link or file, so the
-    // write below never follows it somewhere else.
-    std::error_code stale;
-    fs::remove(partial, stale);
-    {
-        std::ofstream file(partial, std::ios::trunc);
-        if (file) {
-            file.write(content.data(), static_cast<std::streamsize>(content.size()));
-            file.close();
-        }
-        if (!file) {
-            const std::string reason = std::strerror(errno);
-            std::error_code ignored;
-            fs::remove(partial, ignored);
-            throw RunError("cannot write the output file \"" + path.string() + "\": " + reason);
-        }
+OutputFile::OutputFile(fs::path path) : path_(std::move(path)) {}
+
+OutputFile::~OutputFile() {
+    if (opened_) {
+        file_.close();
+        std::error_code ignored;
+        fs::remove(partial_, ignored);
+    }
+}
+
+void OutputFile::fail(const std::string& reason) {
+    throw RunError("cannot write the output file \"" + path_.string() + "\": " + reason);
+}
+
+void OutputFile::write(const std::string& text) {
+    if (!opened_) {
+        // A short name of its own, so that the longest names still fit and no
+        // file of the user's is mistaken for it.
+        partial_ = scratch_path(path_.parent_path(), "partial");
+        // A leftover of an interrupted run goes first, link or file, so the
+        // write below never follows it somewhere else.
+        std::error_code stale;
+        fs::remove(partial_, stale);
+        file_.open(partial_, std::ios::trunc);
+        opened_ = true;
+    }
+    if (file_) {
+        file_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+    if (!file_) {
+        fail(std::strerror(errno));
+    }
+}
+
+void OutputFile::commit() {
+    write({});
+    file_.close();
+    if (!file_) {
+        fail(std::strerror(errno));
     }
     std::error_code ec;
-    fs::rename(partial, path, ec);
+    fs::rename(partial_, path_, ec);
     if (ec) {
-        std::error_code ignored;
-        fs::remove(partial, ignored);
-        throw RunError("cannot write the output file \"" + path.string() + "\": " + ec.message());
+        fail(ec.message());
     }
+    opened_ = false;
+}
+
+void write_output_file(const fs::path& path, const std::string& content) {
+    OutputFile file(path);
+    file.write(content);
+    file.commit();
 }

@@ -56,7 +56,7 @@ ScrewLayout screw_layout(const std::string& section, const BoxSize& box, const A
 }
 
 void draw_screws(const std::string& section, const BoxSize& box, float pass_top, float pass_bottom, float pass_head,
-                 const Arguments& args, const LaserStyle& style, std::string& svg, std::ostream& out,
+                 const Arguments& args, const LaserStyle& style, SectionDocument& doc, std::ostream& out,
                  const Place& place) {
     const ScrewLayout layout = screw_layout(section, box, args);
     if (!layout.takes_screws) {
@@ -81,12 +81,12 @@ void draw_screws(const std::string& section, const BoxSize& box, float pass_top,
         const float x = corner[0];
         const float y = corner[1];
         if (holes) {
-            append_hole(svg, x, y, drawn_radius, style, out);
+            append_hole(doc.svg, x, y, drawn_radius, style, out);
         }
         if (pass_head > 0) {
             out << "Adding recess for screw: " << point_text(x, y) << std::endl;
             try {
-                circle_hatch(svg, x, y, layout.head_radius, step_mm, mm_to_px, style);
+                circle_hatch(doc, x, y, layout.head_radius, step_mm, mm_to_px, style);
             } catch (const HatchProblem& problem) {
                 fail_at(place, "", std::string("screw head recess (--screw-head-diameter): ") + problem.what());
             }

@@ -6,6 +6,7 @@
 #include "panel/errors.hpp"
 #include "panel/laser_style.hpp"
 #include "panel/project.hpp"
+#include "panel/section.hpp"
 #include "settings/arguments.hpp"
 
 // The screw layout of one panel, in millimetres.
@@ -29,5 +30,5 @@ float mm_to_px(float mm);
 // With a kerf the holes are drawn half the kerf inside their edge; a kerf that
 // leaves no hole is refused with a RunError naming the section.
 void draw_screws(const std::string& section, const BoxSize& box, float pass_top, float pass_bottom, float pass_head,
-                 const Arguments& args, const LaserStyle& style, std::string& svg, std::ostream& out,
+                 const Arguments& args, const LaserStyle& style, SectionDocument& doc, std::ostream& out,
                  const Place& place);

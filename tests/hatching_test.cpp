@@ -104,6 +104,20 @@ TEST(Hatching, TurnedRectangleCarriesTheTransformOnEveryShape) {
     EXPECT_EQ(attribute(elements_of(r.svg)[2], "clip-path"), "(none)");
 }
 
+// A turned rectangle of width 0 runs from -0 to +0: the two ends are equal
+// numbers but different texts, and every line must keep its own sign.
+TEST(Hatching, LineEndsOfEqualValueKeepTheirOwnSign) {
+    const Recess r = recess_of(R"({"location_x": 5, "location_y": 4, "visible_width": 0, "visible_height": 0.5,
+                                   "rotation": 90})");
+    const auto lines = lines_of(r.svg);
+    ASSERT_EQ(lines.size(), 6u);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string ends = attribute(lines[i], "x1") + ">" + attribute(lines[i], "x2");
+        EXPECT_TRUE(ends == "-0.00>0.00" || (i > 0 && ends == "0.00>-0.00")) << "line " << i + 1 << ": " << ends;
+    }
+    EXPECT_EQ(attribute(lines[0], "x1") + ">" + attribute(lines[0], "x2"), "-0.00>0.00");
+}
+
 TEST(Hatching, ShapeIsChosenByWhichKeysArePresent) {
     struct Case {
         const char* keys;

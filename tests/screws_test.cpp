@@ -27,7 +27,10 @@ struct Screws {
 Screws screws_of(const std::string& section, const Arguments& a, float pass_top, float pass_bottom, float pass_head) {
     Screws s;
     std::ostringstream out;
-    draw_screws(section, BoxSize{20, 10}, pass_top, pass_bottom, pass_head, a, LaserStyle(), s.svg, out, Place{"t.json", section, {}});
+    SectionDocument doc;
+    draw_screws(section, BoxSize{20, 10}, pass_top, pass_bottom, pass_head, a, LaserStyle(), doc, out,
+                Place{"t.json", section, {}});
+    s.svg = doc.svg;
     s.console = out.str();
     return s;
 }

@@ -7,30 +7,20 @@
 #include <sstream>
 
 #include "layer_fixtures.hpp"
+#include "pass_fixtures.hpp"
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
 #include "panel/hatching.hpp"
 #include "panel/panel.hpp"
-#include "panel/vectorize.hpp"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class NoCommands : public CommandRunner {
-public:
-    CommandResult run(const std::string&, const fs::path&) override { return {1, "not expected"}; }
-    void pause() override {}
-};
-
 Arguments recess_settings(bool simulate) {
-    Arguments a{};
-    a.material_thickness = 3;
-    a.box_height_3d = 50;
-    a.font_size = 8;
+    Arguments a = simulation();
     a.recess_lines_per_mm = 10;
     a.simulate = simulate;
-    a.vectorize = false;
     return a;
 }
 

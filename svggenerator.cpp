@@ -5,11 +5,14 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <new>
 
 #include "panel/errors.hpp"
+#include "panel/memory_reserve.hpp"
 #include "panel/panel.hpp"
 #include "panel/vectorize.hpp"
 #include "settings/arguments.hpp"
+#include "settings/command_line.hpp"
 #include "settings/options.hpp"
 #include "settings/passes.hpp"
 
@@ -36,7 +39,7 @@ int run(int argc, char** argv) {
     const std::string program_name =
         argc > 0 && argv[0] != nullptr ? std::filesystem::path(argv[0]).filename().string() : "svggenerator";
     cxxopts::Options options = make_options(program_name, year);
-    const cxxopts::ParseResult result = options.parse(argc, argv);
+    const cxxopts::ParseResult result = parse_command_line(options, argc, argv);
     if (result.count("help") > 0) {
         std::cout << options.help() << std::endl;
         return 0;
@@ -69,10 +72,14 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     try {
+        keep_memory_reserve(std::size_t{16} << 20);
         return run(argc, argv);
     } catch (const cxxopts::exceptions::exception& e) {
         std::cerr << "Error: " << e.what() << "\n\n" << "Use --help for usage information.\n";
         return status_usage;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "Error: out of memory; the project or its drawings are too large for this computer" << std::endl;
+        return status_run_failed;
     } catch (const std::exception& e) {
         std::cerr << "Error: " << e.what() << std::endl;
         return status_run_failed;

@@ -36,6 +36,11 @@ PanelSize checked_panel_size(const std::string& key, const BoxSize& box, const A
                                ? "the page size is out of range (check --material-thickness, --box-height-3d and --kerf)"
                                : "the panel size is out of range (check --material-thickness and --box-height-3d)");
     }
+    // Outer sizing takes the walls off the box sizes; thick walls on a small
+    // box would leave a negative panel.
+    if (size.width < 0.0f || size.height < 0.0f) {
+        fail_at(place, "", "the panel size is negative (check --material-thickness and --box-height-3d)");
+    }
     return size;
 }
 
@@ -79,9 +84,16 @@ void draw_component(Component& component, const Pass& pass, const Arguments& arg
 constexpr std::size_t piece_bytes = std::size_t{256} << 10;
 
 // Writes the document's text so far to its file (none when simulating) and
-// keeps the buffer for the text that follows.
-void pass_on(SectionDocument& doc, OutputFile* file) {
+// keeps the buffer for the text that follows. Every byte counts against the
+// run's budget: the section that would cross it is refused before the text
+// reaches the disk, and its scratch file goes with the error.
+void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const Place& place) {
     if (file != nullptr) {
+        if (doc.svg.size() > context.write_budget) {
+            fail_at(place, "", "writing its file would take the run past " +
+                                   std::to_string(max_run_write_bytes >> 20) + " MiB written in all");
+        }
+        context.write_budget -= doc.svg.size();
         file->write(doc.svg);
     }
     doc.passed_on += doc.svg.size();
@@ -101,7 +113,7 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
         Component component = read_component(component_key, *value, place);
         draw_component(component, pass, args, style, doc, context.out);
         if (doc.svg.size() >= piece_bytes) {
-            pass_on(doc, file);
+            pass_on(doc, file, context, place);
         }
     }
     try {
@@ -113,7 +125,7 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
     doc.svg += draw_board(size.width, size.height, pass.outline, style);
     doc.svg += svg_footer;
     check_document_size(doc, place);
-    pass_on(doc, file);
+    pass_on(doc, file, context, place);
 }
 
 }  // namespace

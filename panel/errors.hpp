@@ -19,8 +19,9 @@ public:
 constexpr std::size_t max_document_bytes = std::size_t{256} << 20;
 
 // A project file larger than this is refused before it is parsed (a device
-// such as /dev/zero would otherwise be read until memory runs out).
-constexpr std::size_t max_project_bytes = std::size_t{256} << 20;
+// such as /dev/zero would otherwise be read until memory runs out). Real
+// designs are a few kilobytes.
+constexpr std::size_t max_project_bytes = std::size_t{16} << 20;
 
 // Where in the project file a value comes from; empty parts are left out of
 // the message.

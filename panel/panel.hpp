@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -14,6 +15,10 @@ extern const float cm_to_px;
 extern const std::string svg_header;
 extern const std::string svg_footer;
 
+// All drawings of one run together may not take more than this: each file
+// has its own cap, but many sections of large drawings would still fill a disk.
+constexpr std::uintmax_t max_run_write_bytes = std::uintmax_t{1} << 30;
+
 // Where a pass writes its console lines and how it reaches the outside world.
 struct RunContext {
     std::ostream& out;
@@ -22,6 +27,8 @@ struct RunContext {
     // Design warnings are given by the first pass that draws, not again by
     // every layer pass of separate files.
     bool design_warned = false;
+    // What the run may still write; every pass of the run draws on it.
+    std::uintmax_t write_budget = max_run_write_bytes;
 };
 
 // One output pass: reads the project file, creates <output_directory>/<stem>

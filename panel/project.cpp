@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "panel/panel.hpp"
+#include "panel/project_limits.hpp"
 
 json load_project(const std::string& path) {
     Place place{path, {}, {}};
@@ -35,6 +36,9 @@ json load_project(const std::string& path) {
     }
     if (content.find_first_not_of(" \t\r\n") == std::string::npos) {
         fail_at(place, "", "the file is empty");
+    }
+    if (auto reason = project_too_large(content)) {
+        fail_at(place, "", *reason);
     }
     json project;
     std::istringstream in(std::move(content));
@@ -94,6 +98,15 @@ float checked_px(float px, const char* key, const Place& place) {
     return px;
 }
 
+// Sizes become widths, heights and radii in the drawings, where a negative
+// one is invalid and a laser cuts nothing.
+float size_px(float px, const char* key, const Place& place) {
+    if (px < 0.0f) {
+        fail_at(place, key, "a size cannot be negative");
+    }
+    return checked_px(px, key, place);
+}
+
 float optional_float(const json& object, const char* key, const Place& place, float fallback) {
     auto it = object.find(key);
     return it == object.end() ? fallback : read_single(*it, key, place);
@@ -105,7 +118,7 @@ float diameter_px(const json& object, const char* key, const Place& place) {
     auto it = object.find(key);
     double cm = it == object.end() ? 0.0 : read_number(*it, key, place);
     double px = cm * static_cast<double>(cm_to_px);
-    return checked_px(static_cast<float>(std::fabs(px) <= FLT_MAX ? px : HUGE_VAL), key, place);
+    return size_px(static_cast<float>(std::fabs(px) <= FLT_MAX ? px : HUGE_VAL), key, place);
 }
 
 std::string optional_string(const json& object, const char* key, const Place& place) {
@@ -151,8 +164,8 @@ BoxSize read_box_size(const json& project, const std::string& path) {
     }
     Place inside{path, "Generic", {}};
     BoxSize box{read_float(generic, "width", inside), read_float(generic, "height", inside)};
-    checked_px(box.width * cm_to_px, "width", inside);
-    checked_px(box.height * cm_to_px, "height", inside);
+    size_px(box.width * cm_to_px, "width", inside);
+    size_px(box.height * cm_to_px, "height", inside);
     return box;
 }
 
@@ -189,13 +202,13 @@ Component read_component(const std::string& key, const json& value, const Place&
     c.drill_diameter = diameter_px(value, "drill_diameter", at);
     c.visible_diameter = diameter_px(value, "visible_diameter", at);
     // Absent rectangle sizes fall back through the drill diameter.
-    c.drill_width = checked_px(optional_float(value, "drill_width", at, c.drill_diameter / cm_to_px) * cm_to_px,
-                               "drill_width", at);
-    c.drill_height = checked_px(
+    c.drill_width = size_px(optional_float(value, "drill_width", at, c.drill_diameter / cm_to_px) * cm_to_px,
+                            "drill_width", at);
+    c.drill_height = size_px(
         optional_float(value, "drill_height", at, c.drill_diameter / cm_to_px) * cm_to_px, "drill_height", at);
-    c.visible_width = checked_px(
+    c.visible_width = size_px(
         optional_float(value, "visible_width", at, c.drill_width / cm_to_px) * cm_to_px, "visible_width", at);
-    c.visible_height = checked_px(
+    c.visible_height = size_px(
         optional_float(value, "visible_height", at, c.drill_height / cm_to_px) * cm_to_px, "visible_height", at);
     return c;
 }

@@ -74,7 +74,7 @@ void refuse_partial_numbers(const cxxopts::ParseResult& result) {
 }
 
 [[noreturn]] void refuse_value(const std::string& option, const std::string& rule) {
-    throw cxxopts::exceptions::parsing("Option " + open_quote + option + close_quote + " must be " + rule);
+    throw cxxopts::exceptions::parsing("Option " + quoted_option(option) + " must be " + rule);
 }
 
 // Laser programs pick the operation by exact colour, so only the "#RRGGBB"
@@ -95,7 +95,28 @@ void check_laser_settings(const Arguments& a) {
     }
 }
 
+// Sizes end up as widths, heights, radii and font sizes in the drawings,
+// where a negative one is invalid and draws nothing. The extra screw margin
+// only moves the holes and stays free.
+void refuse_negative_sizes(const Arguments& a) {
+    const std::pair<const char*, float> sizes[] = {
+        {"material-thickness", a.material_thickness}, {"box-height-3d", a.box_height_3d},
+        {"screw-size-top", a.screw_size_top},         {"screw-size-bottom", a.screw_size_bottom},
+        {"screw-head-diameter", a.screw_head_diameter},
+    };
+    for (const auto& [name, value] : sizes) {
+        if (value < 0.0f) {
+            refuse_value(name, "a number of 0 or more");
+        }
+    }
+    if (!(a.font_size > 0.0f)) {
+        refuse_value("font-size", "greater than 0");
+    }
+}
+
 }  // namespace
+
+std::string quoted_option(const std::string& name) { return open_quote + name + close_quote; }
 
 std::string program_description(int current_year) {
     return "ZELKORA SVG Generator for Laser Engraving Machines (v." + VERSION + ")\n" + "\n" +
@@ -185,5 +206,6 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     if (a.vectorizer != "inkscape" && a.vectorizer != "builtin") {
         refuse_value("vectorizer", "inkscape or builtin, not " + open_quote + a.vectorizer + close_quote);
     }
+    refuse_negative_sizes(a);
     return a;
 }

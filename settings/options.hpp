@@ -9,6 +9,9 @@
 // typed it there, and the plain command name on POSIX systems.
 extern const std::string default_inkscape_path;
 
+// An option name as the option library quotes it in its messages.
+std::string quoted_option(const std::string& name);
+
 // The program description shown at the top of the help text.
 std::string program_description(int current_year);
 

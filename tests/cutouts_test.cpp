@@ -38,7 +38,6 @@ TEST(Cutouts, ShapeIsChosenByWhichKeysArePresent) {
     };
     const Case cases[] = {
         {R"("drill_diameter": 0, "drill_width": 1, "drill_height": 1)", "<rect"},
-        {R"("drill_diameter": -1, "drill_width": 1, "drill_height": 1)", "<rect"},
         {R"("drill_diameter": 0.5, "drill_width": 1, "drill_height": 1)", "<circle"},
         {R"("drill_width": 1)", ""},
         {R"("drill_height": 1, "drill_diameter": 0)", ""},
@@ -51,8 +50,9 @@ TEST(Cutouts, ShapeIsChosenByWhichKeysArePresent) {
     }
 }
 
-TEST(Cutouts, SizesAreWrittenWithoutRangeChecks) {
-    EXPECT_EQ(cutout_of(R"({"location_x": 0, "location_y": 0, "drill_width": -1, "drill_height": 1})"),
-              "<rect x=\"18.90\" y=\"-18.90\" width=\"-37.79\" height=\"37.79\" fill=\"none\" stroke=\"black\" "
-              "stroke-width=\"1\"/>");
+TEST(Cutouts, NegativeSizesNeverReachTheDrawing) {
+    for (const char* sizes : {R"("drill_width": -1, "drill_height": 1)", R"("drill_diameter": -1)"}) {
+        EXPECT_THROW(cutout_of(std::string(R"({"location_x": 0, "location_y": 0, )") + sizes + "}"), RunError)
+            << sizes;
+    }
 }

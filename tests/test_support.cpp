@@ -26,16 +26,25 @@ TempDir::~TempDir() {
 }
 
 
+namespace {
+
+std::string program_call(const std::vector<std::string>& args) {
+    std::string command = quote_path(SVGGENERATOR_BINARY);
+    for (const auto& arg : args) {
+        command += ' ';
+        command += quote_path(arg);
+    }
+    return command;
+}
+
+}  // namespace
+
 RunResult run_program(const std::vector<std::string>& args, const fs::path& cwd) {
     TempDir capture;
     std::string command = "cd ";
     command += quote_path(cwd.string());
     command += " && ";
-    command += quote_path(SVGGENERATOR_BINARY);
-    for (const auto& arg : args) {
-        command += ' ';
-        command += quote_path(arg);
-    }
+    command += program_call(args);
     command += " >";
     command += quote_path((capture / "out").string());
     command += " 2>";
@@ -86,4 +95,28 @@ std::string project_with(const std::string& sections) {
         project += ", " + sections;
     }
     return project + "}";
+}
+
+RunResult run_program_after(const std::string& prefix, const std::vector<std::string>& args, const fs::path& cwd,
+                            const std::string& stdout_to) {
+    TempDir capture;
+    const std::string out = quote_path((capture / "out").string());
+    const std::string status = quote_path((capture / "status").string());
+    std::string program = "(" + prefix + program_call(args) + ") 2>" + quote_path((capture / "err").string()) +
+                          " </dev/null";
+    std::string command = "cd " + quote_path(cwd.string()) + " && ";
+    if (stdout_to.empty()) {
+        command += "{ " + program + "; echo $? >" + status + "; } | cat >" + out;
+    } else {
+        command += program + " >" + quote_path(stdout_to) + "; echo $? >" + status;
+    }
+    std::system(command.c_str());
+    RunResult result;
+    const std::string code = read_text(capture / "status");
+    // The shell reports a program ended by a signal as 128 + its number.
+    result.status = code.empty() ? -1 : std::stoi(code);
+    if (result.status > 128) result.status = -1;
+    result.out = read_text(capture / "out");
+    result.err = read_text(capture / "err");
+    return result;
 }

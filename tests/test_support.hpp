@@ -27,6 +27,14 @@ struct RunResult {
 // Runs build/svggenerator with `args` inside `cwd`, as a user would from a shell.
 RunResult run_program(const std::vector<std::string>& args, const std::filesystem::path& cwd);
 
+// Runs the program as run_program does, in a subshell that first runs
+// `prefix` (a limit, a trap, or a wrapper command the program's command
+// line follows). Standard output goes to `stdout_to` when given, otherwise
+// through a pipe, which no file size limit of the prefix reaches. A program
+// ended by a signal has status -1.
+RunResult run_program_after(const std::string& prefix, const std::vector<std::string>& args,
+                            const std::filesystem::path& cwd, const std::string& stdout_to = "");
+
 void write_text(const std::filesystem::path& path, const std::string& text);
 std::string read_text(const std::filesystem::path& path);
 

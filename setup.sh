@@ -3,9 +3,11 @@
 # skipping what is already there.
 set -euo pipefail
 
+# clang and libclang-rt-14-dev (its sanitizer and libFuzzer runtimes) build
+# the fuzz targets.
 packages=(cmake g++ make libcxxopts-dev nlohmann-json3-dev libgtest-dev libxml2-utils librsvg2-bin
           python3 python3-jsonschema help2man gzip dpkg-dev python3-pil fonts-dejavu-core
-          libstb-dev libfontconfig-dev)
+          libstb-dev libfontconfig-dev clang libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: once on the release build, once with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then replays the fuzzing
+# corpora and fuzzes each target briefly (fuzz/run.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./setup.sh
@@ -12,3 +13,5 @@ for preset in release asan; do
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
 done
+
+fuzz/run.sh

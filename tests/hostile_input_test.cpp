@@ -233,7 +233,7 @@ TEST(HostileInput, SizesThatWouldBeNegativeInADrawingAreRefused) {
         EXPECT_EQ(r.status, c.status) << c.named << c.fields << "\n" << r.err;
         EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
         if (c.status == 0) {
-            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(r.err.find("Error:"), std::string::npos) << r.err;  // design warnings may stand there
             EXPECT_TRUE(parses_as_xml(dir / "out/box/box_Main.svg"));
         } else {
             EXPECT_FALSE(fs::exists(dir / "out/box/box_Main.svg")) << c.named;

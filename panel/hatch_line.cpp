@@ -14,6 +14,19 @@ char* put_text(char* at, const char (&text)[N]) {
     return at + N - 1;
 }
 
+// Most texts here are a few bytes long. Copied in whole 16-byte blocks they
+// take no call into the C library; the caller guarantees the room on both
+// sides (the blocks may take up to 15 bytes beyond `length`, which the next
+// text overwrites).
+constexpr std::size_t block = 16;
+
+char* copy_blocks(char* to, const char* from, std::size_t length) {
+    for (std::size_t done = 0; done < length; done += block) {
+        std::memcpy(to + done, from + done, block);
+    }
+    return to + length;
+}
+
 char* put_number(char* at, float value) {
     if (!std::isfinite(value)) {
         throw UnwritableNumber();
@@ -24,15 +37,16 @@ char* put_number(char* at, float value) {
 }  // namespace
 
 HatchLineWriter::HatchLineWriter(const std::string& paint, const std::string& transform)
-    : tail_(paint + transform + "/>\n") {}
+    : tail_(paint + transform + "/>\n"), tail_length_(tail_.size()) {
+    tail_.append(block, '\0');
+}
 
 // Compared by bits: 0 and -0 are written differently.
 char* HatchLineWriter::put_x(char* at, float x) {
     const auto bits = std::bit_cast<std::uint32_t>(x);
     for (const Remembered& r : remembered_) {
         if (r.valid && r.bits == bits) {
-            std::memcpy(at, r.text, r.length);
-            return at + r.length;
+            return copy_blocks(at, r.text, r.length);
         }
     }
     char* end = put_number(at, x);
@@ -40,13 +54,16 @@ char* HatchLineWriter::put_x(char* at, float x) {
     next_ ^= 1;
     slot.bits = bits;
     slot.length = static_cast<std::size_t>(end - at);
-    slot.valid = true;
-    std::memcpy(slot.text, at, slot.length);
+    slot.valid = slot.length + block <= sizeof slot.text;  // a huge number is formatted anew each time
+    if (slot.valid) {
+        copy_blocks(slot.text, at, slot.length);
+    }
     return end;
 }
 
 void HatchLineWriter::append(std::string& svg, float x1, float x2, float y) {
-    // Four numbers and the text between them; the tail joins them when it fits.
+    // Four numbers and the text between them, room for the blocks beyond the
+    // last of them; the tail joins them when it fits.
     char line[4 * max_two_decimals_chars + 1024];
     char* at = put_text(line, "<line x1=\"");
     at = put_x(at, x1);
@@ -57,15 +74,15 @@ void HatchLineWriter::append(std::string& svg, float x1, float x2, float y) {
     at = put_text(at, "\" x2=\"");
     at = put_x(at, x2);
     at = put_text(at, "\" y2=\"");
-    std::memcpy(at, y_text, y_length);
-    at += y_length;
+    // The second y lies at least 16 bytes after the first, so the blocks
+    // never overlap.
+    at = copy_blocks(at, y_text, y_length);
     *at++ = '"';
-    if (tail_.size() <= static_cast<std::size_t>(line + sizeof line - at)) {
-        std::memcpy(at, tail_.data(), tail_.size());
-        at += tail_.size();
+    if (tail_length_ + block <= static_cast<std::size_t>(line + sizeof line - at)) {
+        at = copy_blocks(at, tail_.data(), tail_length_);
         svg.append(line, at);
     } else {
         svg.append(line, at);
-        svg += tail_;
+        svg.append(tail_, 0, tail_length_);
     }
 }

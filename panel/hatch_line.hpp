@@ -26,12 +26,15 @@ private:
         std::uint32_t bits = 0;
         std::size_t length = 0;
         bool valid = false;
-        char text[max_two_decimals_chars];
+        char text[max_two_decimals_chars] = {};
     };
 
     char* put_x(char* at, float x);
 
     Remembered remembered_[2];
     int next_ = 0;
-    std::string tail_;  // the paint, the turn, if any, and the end of the element
+    // The paint, the turn, if any, and the end of the element, followed by
+    // padding so that it can be copied in whole blocks.
+    std::string tail_;
+    std::size_t tail_length_;
 };

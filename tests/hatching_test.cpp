@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <sstream>
 
 #include "layer_fixtures.hpp"
+#include "panel/frame.hpp"
 #include "panel/hatching.hpp"
 
 namespace {
@@ -116,6 +118,43 @@ TEST(Hatching, LineEndsOfEqualValueKeepTheirOwnSign) {
         EXPECT_TRUE(ends == "-0.00>0.00" || (i > 0 && ends == "0.00>-0.00")) << "line " << i + 1 << ": " << ends;
     }
     EXPECT_EQ(attribute(lines[0], "x1") + ">" + attribute(lines[0], "x2"), "-0.00>0.00");
+}
+
+// Numbers of twenty and more characters, and a turn of a hundred, pass
+// through the line writer's block copies whole.
+TEST(Hatching, LongNumbersAndTurnsAreWrittenWhole) {
+    struct Case {
+        const char* component;
+        float lines_per_mm;
+    };
+    const Case cases[] = {
+        {R"({"location_x": 1e30, "location_y": 1e14, "visible_width": 2, "visible_height": 1e12})", 1e-10f},
+        {R"({"location_x": -1e30, "location_y": 3e36, "visible_width": 123.456, "visible_height": 2,
+             "rotation": 30})", 1},
+    };
+    for (const auto& c : cases) {
+        ParsedComponent parsed("pot1", c.component);
+        const Component& k = parsed.component;
+        const Recess r = recess_of(c.component, c.lines_per_mm);
+        const bool turned = k.rotation > 0;
+        const float w = k.visible_width;
+        const float left = turned ? -w / 2 : k.x - w / 2;
+        const std::string ends[] = {format_float_as_str(left, 2), format_float_as_str(left + w, 2)};
+        std::string turn;
+        if (turned) append_turn(turn, k.x, k.y, k.rotation);
+        const auto lines = lines_of(r.svg);
+        ASSERT_GE(lines.size(), 10u) << c.component;
+        double previous_y = -HUGE_VAL;
+        for (const auto& line : lines) {
+            const std::string x1 = attribute(line, "x1"), x2 = attribute(line, "x2"), y = attribute(line, "y1");
+            EXPECT_TRUE((x1 == ends[0] && x2 == ends[1]) || (x1 == ends[1] && x2 == ends[0])) << line;
+            EXPECT_EQ(line, "<line x1=\"" + x1 + "\" y1=\"" + y + "\" x2=\"" + x2 + "\" y2=\"" + y +
+                                "\" stroke=\"black\" stroke-width=\"0.5\"" + turn + "/>");
+            EXPECT_GT(std::stod(y), previous_y) << line;
+            previous_y = std::stod(y);
+        }
+        EXPECT_GE(ends[0].size() + (turned ? turn.size() : 0), 35u);
+    }
 }
 
 TEST(Hatching, ShapeIsChosenByWhichKeysArePresent) {

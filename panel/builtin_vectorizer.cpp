@@ -271,6 +271,13 @@ void convert_in_process(const std::string& section, const fs::path& svg_path, co
     if (vector.empty()) {
         throw std::runtime_error(svg_path.string() + " is empty; there is nothing to convert (the plain file is kept)");
     }
+    // The vector file counts against the run's write budget like any other.
+    if (vector.size() > context.write_budget) {
+        throw std::runtime_error("writing " + vector_path.string() + " would take the run past " +
+                                 std::to_string(max_run_write_bytes >> 20) +
+                                 " MiB written in all (the plain file is kept)");
+    }
+    context.write_budget -= vector.size();
     write_output_file(vector_path, vector);
     if (!args.keep_files) {
         fs::remove(svg_path);

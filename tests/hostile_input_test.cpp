@@ -330,3 +330,36 @@ TEST(HostileInput, ARunStopsBeforeItsFilesPassTheWriteBudget) {
     EXPECT_TRUE(fs::exists(dir / "out/box/b_Main.svg"));
     EXPECT_FALSE(fs::exists(dir / "out/box/c_Main.svg"));
 }
+
+// The builtin vectorizer's files are written by the run too: they count against
+// the same budget, and one that would cross it is not written.
+TEST(HostileInput, BuiltinVectorFilesCountAgainstTheWriteBudget) {
+    Arguments a = simulation();
+    a.simulate = false;
+    a.vectorize = true;
+    a.vectorizer = "builtin";
+    TempDir dir;
+    write_text(dir / "box.json", project_with(R"("a_Main": {})"));
+    NoCommands commands;
+    std::ostringstream out, err;
+    RunContext context{out, err, commands};
+    const auto pass = [&] {
+        draw_all((dir / "box.json").string(), (dir / "out").string(), true, true, true, false, 0, 0, 0, a, context);
+    };
+    const fs::path plain = dir / "out/box/a_Main.svg";
+    const fs::path vector = dir / "out/box/a_Main_vector.svg";
+    a.keep_files = true;
+    pass();
+    ASSERT_EQ(err.str(), "");
+    const std::uintmax_t written = fs::file_size(plain) + fs::file_size(vector);
+    EXPECT_EQ(context.write_budget, max_run_write_bytes - written);
+    fs::remove_all(dir / "out");
+
+    a.keep_files = false;
+    context.write_budget = written - 1;
+    pass();
+    EXPECT_NE(err.str().find("Vectorization failed: writing "), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("MiB written in all"), std::string::npos) << err.str();
+    EXPECT_TRUE(fs::exists(plain));
+    EXPECT_FALSE(fs::exists(vector));
+}

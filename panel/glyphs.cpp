@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <ios>
 #include <iterator>
 #include <string_view>
 #include <tuple>
@@ -77,11 +78,16 @@ std::vector<unsigned char> read_font_file(const fs::path& file) {
                         " bytes)");
     }
     std::ifstream in(file, std::ios::binary);
-    std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.eof() && !in) {
-        throw FontError("cannot read the font file " + file.string());
+    try {
+        std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!in.eof() && !in) {
+            throw FontError("cannot read the font file " + file.string());
+        }
+        return data;
+    } catch (const std::ios_base::failure& e) {
+        // The stream library reports a failed read by throwing, without the file's name.
+        throw FontError("cannot read the font file " + file.string() + ": " + e.code().message());
     }
-    return data;
 }
 
 // The next code point of UTF-8 text; broken sequences give U+FFFD.

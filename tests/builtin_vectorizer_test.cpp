@@ -215,6 +215,10 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
         {"not a font", (fonts / "notes.ttf").string(), "", (fonts / "notes.ttf").string() + " is not a"},
         {"cut-off font", (fonts / "cut.ttf").string(), "", (fonts / "cut.ttf").string() + " is not a"},
         {"no system font", "", (fonts / "fonts.conf").string(), "sans-serif:bold"},
+#ifdef __linux__
+        // A file whose reading fails part way.
+        {"unreadable font", "/proc/self/mem", "", "cannot read the font file /proc/self/mem"},
+#endif
         {"no labels need no font", (fonts / "notes.ttf").string(), "", "", false},
     };
     for (const Case& c : cases) {

@@ -11,12 +11,14 @@
 
 #include <stb_truetype.h>
 
+#include "panel/glyph_check.hpp"
 #include "panel/ligatures.hpp"
 #include "panel/path_data.hpp"
 
 namespace fs = std::filesystem;
 
 struct LabelFont::Face {
+    std::string name;
     std::vector<unsigned char> data;
     stbtt_fontinfo info{};
     // The glyph substitution table, for ligatures; empty when the font has none.
@@ -90,6 +92,18 @@ std::vector<unsigned char> read_font_file(const fs::path& file) {
     }
 }
 
+// Whether the horizontal metrics the font library reads for `glyph` lie inside
+// the file; a damaged character map can name glyphs the font does not have.
+bool metrics_inside(const std::vector<unsigned char>& data, const stbtt_fontinfo& info, int glyph) {
+    if (glyph < 0 || glyph >= info.numGlyphs || static_cast<std::size_t>(info.hhea) + 36 > data.size()) return false;
+    const std::size_t long_metrics = read_u16(data, static_cast<std::size_t>(info.hhea) + 34);
+    const std::size_t hmtx = static_cast<std::size_t>(info.hmtx);
+    const std::size_t g = static_cast<std::size_t>(glyph);
+    if (long_metrics == 0) return false;
+    const std::size_t end = g < long_metrics ? hmtx + 4 * g + 4 : hmtx + 4 * long_metrics + 2 * (g - long_metrics) + 2;
+    return end <= data.size();
+}
+
 // The next code point of UTF-8 text; broken sequences give U+FFFD.
 char32_t next_code_point(const std::string& text, std::size_t& at) {
     const unsigned char lead = static_cast<unsigned char>(text[at++]);
@@ -151,6 +165,7 @@ std::string glyph_path(const stbtt_fontinfo& info, int glyph, double x, double b
 }  // namespace
 
 LabelFont::LabelFont(const fs::path& file) : face_(std::make_unique<Face>()) {
+    face_->name = file.string();
     face_->data = read_font_file(file);
     const std::vector<unsigned char>& data = face_->data;
     const int start = data.size() >= 16 ? stbtt_GetFontOffsetForIndex(data.data(), 0) : -1;
@@ -171,6 +186,12 @@ std::vector<std::string> LabelFont::outline(const std::string& text, const TextP
     }
     if (face_->gsub_size > 0) {
         form_ligatures(face_->data.data() + face_->gsub_offset, face_->gsub_size, glyphs);
+    }
+    for (int glyph : glyphs) {
+        if (!metrics_inside(face_->data, info, glyph) || !glyph_is_sound(face_->data, info, glyph)) {
+            throw FontError("the font file " + face_->name + " is damaged: glyph " + std::to_string(glyph) +
+                            " reaches outside the file");
+        }
     }
     // Pen positions in font units: each glyph's advance, adjusted by the kerning
     // of the pair it ends.

@@ -64,6 +64,40 @@ std::vector<std::pair<double, double>> path_points(const std::string& svg) {
     return points;
 }
 
+// Where the table `tag` starts in a font file's text.
+std::size_t table_start(const std::string& font, const std::string& tag) {
+    const auto byte = [&](std::size_t at) { return static_cast<std::size_t>(static_cast<unsigned char>(font[at])); };
+    const std::size_t tables = byte(4) << 8 | byte(5);
+    for (std::size_t record = 12; record < 12 + 16 * tables; record += 16) {
+        if (font.compare(record, 4, tag) == 0) {
+            return byte(record + 8) << 24 | byte(record + 9) << 16 | byte(record + 10) << 8 | byte(record + 11);
+        }
+    }
+    return std::string::npos;
+}
+
+void put_u32(std::string& font, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) font[at + i] = static_cast<char>(value >> (24 - 8 * i));
+}
+
+// The bold font with its glyph locations (long offsets) rewritten: far past
+// the end of the file, or every even glyph a composite that holds itself.
+std::string damaged_font(bool self_holding) {
+    std::string font = read_text(dejavu_bold);
+    const std::size_t loca = table_start(font, "loca");
+    const std::size_t glyf = table_start(font, "glyf");
+    const std::size_t glyph_count = 1000;
+    for (std::size_t i = 0; i <= glyph_count; ++i) {
+        put_u32(font, loca + 4 * i, self_holding ? (i % 2 ? 16 : 0) : 0x40000000u + 16 * static_cast<std::uint32_t>(i));
+    }
+    if (self_holding) {
+        // Contours -1 and a box, then one part: placed by offsets, glyph 0.
+        const char composite[16] = {'\xff', '\xff', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0};
+        font.replace(glyf, 16, composite, 16);
+    }
+    return font;
+}
+
 }  // namespace
 
 // The drawings a laser program sees must be the ones Inkscape would have made.
@@ -202,6 +236,8 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
     TempDir fonts;
     write_text(fonts / "notes.ttf", "this is not a font at all, only some text\n");
     write_text(fonts / "cut.ttf", read_text(dejavu_bold).substr(0, 4096));
+    write_text(fonts / "far.ttf", damaged_font(false));
+    write_text(fonts / "self.ttf", damaged_font(true));
     write_text(fonts / "fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
     struct Case {
         std::string name;
@@ -215,6 +251,8 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
         {"not a font", (fonts / "notes.ttf").string(), "", (fonts / "notes.ttf").string() + " is not a"},
         {"cut-off font", (fonts / "cut.ttf").string(), "", (fonts / "cut.ttf").string() + " is not a"},
         {"no system font", "", (fonts / "fonts.conf").string(), "sans-serif:bold"},
+        {"glyphs past the end", (fonts / "far.ttf").string(), "", (fonts / "far.ttf").string() + " is damaged"},
+        {"glyph holding itself", (fonts / "self.ttf").string(), "", (fonts / "self.ttf").string() + " is damaged"},
 #ifdef __linux__
         // A file whose reading fails part way.
         {"unreadable font", "/proc/self/mem", "", "cannot read the font file /proc/self/mem"},

@@ -1,0 +1,93 @@
+#include "panel/glyph_check.hpp"
+
+#include <cstddef>
+#include <cstdint>
+
+#include <stb_truetype.h>
+
+namespace {
+
+// Composite glyphs of real fonts nest two or three levels and hold a few parts.
+constexpr int max_depth = 8;
+constexpr int max_parts = 256;
+
+struct Reader {
+    const std::vector<unsigned char>& data;
+
+    bool has(std::size_t at, std::size_t bytes) const { return at <= data.size() && bytes <= data.size() - at; }
+    std::uint32_t u16(std::size_t at) const { return (std::uint32_t{data[at]} << 8) | data[at + 1]; }
+    std::uint32_t u32(std::size_t at) const { return (u16(at) << 16) | u16(at + 2); }
+};
+
+// The sizes of a simple glyph's flags and coordinates, walked as the library walks them.
+bool simple_glyph_inside(const Reader& r, std::size_t start, std::size_t end, std::size_t contours) {
+    std::size_t at = start + 10;
+    if (at + 2 * contours + 2 > end) return false;
+    const std::size_t points = r.u16(at + 2 * contours - 2) + 1;
+    at += 2 * contours;
+    at += 2 + r.u16(at);
+    std::size_t coordinate_bytes = 0;
+    unsigned flags = 0;
+    std::size_t repeat = 0;
+    for (std::size_t i = 0; i < points; ++i) {
+        if (repeat == 0) {
+            if (at >= end) return false;
+            flags = r.data[at++];
+            if (flags & 8) {
+                if (at >= end) return false;
+                repeat = r.data[at++];
+            }
+        } else {
+            --repeat;
+        }
+        coordinate_bytes += (flags & 2) ? 1 : (flags & 16) ? 0 : 2;
+        coordinate_bytes += (flags & 4) ? 1 : (flags & 32) ? 0 : 2;
+    }
+    return at + coordinate_bytes <= end;
+}
+
+bool glyph_inside(const Reader& r, const stbtt_fontinfo& info, int glyph, int depth, int& parts);
+
+bool composite_glyph_inside(const Reader& r, const stbtt_fontinfo& info, std::size_t start, std::size_t end,
+                            int depth, int& parts) {
+    std::size_t at = start + 10;
+    unsigned flags = 0;
+    do {
+        if (at + 4 > end) return false;
+        flags = r.u16(at);
+        const int part = static_cast<int>(r.u16(at + 2));
+        // Parts placed by matching points rather than by offsets are not drawn by the library.
+        if (!(flags & 2)) return false;
+        at += 4 + ((flags & 1) ? 4 : 2);
+        at += (flags & 8) ? 2 : (flags & 0x40) ? 4 : (flags & 0x80) ? 8 : 0;
+        if (at > end || ++parts > max_parts || depth >= max_depth) return false;
+        if (!glyph_inside(r, info, part, depth + 1, parts)) return false;
+    } while (flags & 0x20);
+    return true;
+}
+
+bool glyph_inside(const Reader& r, const stbtt_fontinfo& info, int glyph, int depth, int& parts) {
+    // The library draws nothing for these, without reading any outline.
+    if (glyph < 0 || glyph >= info.numGlyphs || info.indexToLocFormat >= 2) return true;
+    const bool short_offsets = info.indexToLocFormat == 0;
+    const std::size_t entry = static_cast<std::size_t>(info.loca) + static_cast<std::size_t>(glyph) * (short_offsets ? 2 : 4);
+    if (!r.has(entry, short_offsets ? 4 : 8)) return false;
+    const std::size_t first = short_offsets ? 2 * std::size_t{r.u16(entry)} : r.u32(entry);
+    const std::size_t last = short_offsets ? 2 * std::size_t{r.u16(entry + 2)} : r.u32(entry + 4);
+    if (first == last) return true;
+    const std::size_t glyf = static_cast<std::size_t>(info.glyf);
+    if (first > last || !r.has(glyf + first, last - first) || last - first < 10) return false;
+    const std::size_t start = glyf + first;
+    const std::size_t end = glyf + last;
+    const auto contours = static_cast<std::int16_t>(r.u16(start));
+    if (contours == 0) return true;
+    if (contours > 0) return simple_glyph_inside(r, start, end, static_cast<std::size_t>(contours));
+    return composite_glyph_inside(r, info, start, end, depth, parts);
+}
+
+}  // namespace
+
+bool glyph_is_sound(const std::vector<unsigned char>& data, const stbtt_fontinfo& info, int glyph) {
+    int parts = 0;
+    return glyph_inside(Reader{data}, info, glyph, 0, parts);
+}

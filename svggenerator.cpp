@@ -15,6 +15,17 @@
 #include "settings/command_line.hpp"
 #include "settings/options.hpp"
 #include "settings/passes.hpp"
+#include "settings/utf8_path.hpp"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -37,7 +48,7 @@ int current_year() {
 int run(int argc, char** argv) {
     const int year = current_year();
     const std::string program_name =
-        argc > 0 && argv[0] != nullptr ? std::filesystem::path(argv[0]).filename().string() : "svggenerator";
+        argc > 0 && argv[0] != nullptr ? utf8_path(argv[0]).filename().string() : "svggenerator";
     cxxopts::Options options = make_options(program_name, year);
     const cxxopts::ParseResult result = parse_command_line(options, argc, argv);
     if (result.count("help") > 0) {
@@ -68,9 +79,30 @@ int run(int argc, char** argv) {
     return 0;
 }
 
+#ifdef _WIN32
+// Everything printed is UTF-8 (names from the project file and the command
+// line); the console shows it as such while the program runs, and gets its
+// own code page back afterwards.
+class Utf8Console {
+public:
+    Utf8Console() : previous_(GetConsoleOutputCP()) { SetConsoleOutputCP(CP_UTF8); }
+    ~Utf8Console() {
+        if (previous_ != 0) SetConsoleOutputCP(previous_);
+    }
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+private:
+    UINT previous_;
+};
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    const Utf8Console console;
+#endif
     try {
         keep_memory_reserve(std::size_t{16} << 20);
         return run(argc, argv);

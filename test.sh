@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: once on the release build, once with
 # AddressSanitizer and UndefinedBehaviorSanitizer; then replays the fuzzing
-# corpora and fuzzes each target briefly (fuzz/run.sh).
+# corpora and fuzzes each target briefly (fuzz/run.sh); then runs the tests
+# of the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./setup.sh
@@ -15,3 +16,12 @@ for preset in release asan; do
 done
 
 fuzz/run.sh
+
+echo "=== windows (under Wine) ==="
+cmake --preset windows -DSVGGENERATOR_TESTS=ON >/dev/null
+cmake --build --preset windows -j "$jobs"
+# The build folder's own Wine prefix; its first start sets it up.
+start=$(date +%s)
+cmake/wine-run.sh "$PWD/build-windows/wineprefix" cmd /c exit 0
+echo "Wine prefix ready in $(($(date +%s) - start)) s"
+ctest --preset windows -j "$jobs"

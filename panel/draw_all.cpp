@@ -96,7 +96,7 @@ void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const 
         context.write_budget -= doc.svg.size();
         file->write(doc.svg);
     }
-    doc.passed_on += doc.svg.size();
+    doc.passed_on += written_size(doc.svg);
     doc.svg.clear();
 }
 
@@ -136,8 +136,9 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     const Pass pass{text, components, outline, recess, screw_size_top, screw_size_bottom, screw_head_diameter};
     // Each pass reads the project anew; a pipe would be empty after the first.
     std::error_code ec;
-    if (args.separate_files && fs::exists(json_file, ec) && !fs::is_regular_file(json_file, ec) &&
-        !fs::is_directory(json_file, ec)) {
+    const fs::path project_path = utf8_path(json_file);
+    if (args.separate_files && fs::exists(project_path, ec) && !fs::is_regular_file(project_path, ec) &&
+        !fs::is_directory(project_path, ec)) {
         fail_at(Place{json_file, {}, {}}, "", "separate files read the project once per layer, so it must be a "
                                               "regular file, not a pipe or device");
     }

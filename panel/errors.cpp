@@ -1,6 +1,14 @@
 #include "panel/errors.hpp"
 
+#include <algorithm>
 #include <cstdio>
+
+std::size_t written_size(const std::string& svg) {
+    if constexpr (newline_extra_bytes == 0) {
+        return svg.size();
+    }
+    return svg.size() + newline_extra_bytes * static_cast<std::size_t>(std::count(svg.begin(), svg.end(), '\n'));
+}
 
 namespace {
 

@@ -18,6 +18,17 @@ public:
 // is refused before it fills the disk or the memory.
 constexpr std::size_t max_document_bytes = std::size_t{256} << 20;
 
+// Drawings are written in text mode: on Windows every "\n" reaches the disk
+// as "\r\n". Limits and estimates count the bytes on disk.
+#ifdef _WIN32
+constexpr std::size_t newline_extra_bytes = 1;
+#else
+constexpr std::size_t newline_extra_bytes = 0;
+#endif
+
+// The bytes `svg` takes once written to a file.
+std::size_t written_size(const std::string& svg);
+
 // A project file larger than this is refused before it is parsed (a device
 // such as /dev/zero would otherwise be read until memory runs out). Real
 // designs are a few kilobytes.

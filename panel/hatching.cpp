@@ -1,5 +1,6 @@
 #include "panel/hatching.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -13,7 +14,15 @@ namespace {
 
 // A hatch line without its numbers, paint and transform:
 // <line x1="" y1="" x2="" y2=""/>\n
-constexpr double line_frame_bytes = 32;
+constexpr double line_frame_bytes = 32 + newline_extra_bytes;
+
+// The line ends in `svg`, where they take more than one byte on disk.
+std::size_t line_ends(const std::string& svg) {
+    if constexpr (newline_extra_bytes == 0) {
+        return 0;
+    }
+    return static_cast<std::size_t>(std::count(svg.begin(), svg.end(), '\n'));
+}
 
 std::string limit_text() { return std::to_string(max_document_bytes >> 20) + " MiB"; }
 
@@ -40,9 +49,12 @@ void check_line_count(const SectionDocument& doc, double extent, float step, dou
     }
 }
 
-// The backstop while drawing, should the estimate fall short.
-void check_room(const SectionDocument& doc) {
-    if (document_bytes(doc) > max_document_bytes) {
+// The backstop while drawing, should the estimate fall short. It runs for
+// every line, so the line ends already in the buffer are counted once per
+// hatch (`line_ends_before`), and each line drawn adds one.
+void check_room(const SectionDocument& doc, std::size_t line_ends_before, std::size_t lines_drawn) {
+    if (doc.passed_on + doc.svg.size() + newline_extra_bytes * (line_ends_before + lines_drawn) >
+        max_document_bytes) {
         throw HatchProblem("the hatch lines take the SVG file past its limit of " + limit_text() +
                            "; check the size and --recess-lines-per-mm");
     }
@@ -102,10 +114,12 @@ void rectangle_hatch(const Component& c, float step, const LaserStyle& style, Se
         append_turn(turn, c.x, c.y, c.rotation);
     }
     HatchLineWriter lines(style.paint(Mark::hatch_line), turn);
+    const std::size_t line_ends_before = line_ends(svg);
+    std::size_t lines_drawn = 0;
     for (float y = top; y <= top + h; y = advance(y, step)) {
         const bool even = is_even_whole((y - top) / step);
         lines.append(svg, even ? left : left + w, even ? left + w : left, y);
-        check_room(doc);
+        check_room(doc, line_ends_before, ++lines_drawn);
     }
     svg += "</g>\n";
     open_rect(svg, left, top, w, h);
@@ -128,12 +142,14 @@ void circle_hatch(SectionDocument& doc, float cx, float cy, float r, float step,
                      std::fmax(line_bytes(style, {to_px(cx - r), to_px(cx + r), to_px(cy - r), to_px(cy - r)}),
                                line_bytes(style, {to_px(cx - r), to_px(cx + r), to_px(cy + r), to_px(cy + r)})));
     HatchLineWriter lines(style.paint(Mark::hatch_line), {});
+    const std::size_t line_ends_before = line_ends(svg);
+    std::size_t lines_drawn = 0;
     for (float y = cy - r; y <= cy + r; y = advance(y, step)) {
         const float dy = y - cy;
         if (std::fabs(dy) <= r) {
             const float half = std::sqrt(r * r - dy * dy);
             lines.append(svg, to_px(cx - half), to_px(cx + half), to_px(y));
-            check_room(doc);
+            check_room(doc, line_ends_before, ++lines_drawn);
         }
     }
     open_circle(svg, to_px(cx), to_px(cy), to_px(r));

@@ -25,8 +25,6 @@ fs::path scratch_path(const fs::path& folder, const std::string& what) {
     return folder / (".svggenerator-" + std::to_string(process_id()) + "." + what);
 }
 
-fs::path utf8_path(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
-
 void create_output_folder(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);

@@ -4,12 +4,11 @@
 #include <fstream>
 #include <string>
 
+#include "settings/utf8_path.hpp"
+
 // A scratch file of this run in `folder`: a name no drawing can have, made
 // unique by the process id, for "partial" drawings and captured output.
 std::filesystem::path scratch_path(const std::filesystem::path& folder, const std::string& what);
-
-// A path from UTF-8 text (keys of the project file), on every platform.
-std::filesystem::path utf8_path(const std::string& text);
 
 // Creates the output folder with its parents. Throws RunError naming the folder.
 void create_output_folder(const std::filesystem::path& folder);

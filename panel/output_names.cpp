@@ -5,6 +5,7 @@
 
 #include "panel/layout.hpp"
 #include "settings/passes.hpp"
+#include "settings/utf8_path.hpp"
 
 namespace fs = std::filesystem;
 
@@ -12,11 +13,11 @@ fs::path output_folder(const std::string& json_file, const std::string& output_d
     if (output_directory.empty()) {
         throw RunError("the output directory is empty; give a folder with -o");
     }
-    const fs::path stem = fs::path(json_file).stem();
+    const fs::path stem = utf8_path(json_file).stem();
     if (stem.empty() || stem == "." || stem == "..") {
         throw RunError("the project file name \"" + json_file + "\" gives no name for the output folder");
     }
-    return fs::path(output_directory) / stem;
+    return utf8_path(output_directory) / stem;
 }
 
 namespace {
@@ -73,7 +74,7 @@ void refuse_file_name_clashes(const json& project, const Arguments& args, const 
 // replaced by the drawing.
 void refuse_overwriting_project(const fs::path& target, const std::string& json_file, const Place& place) {
     std::error_code ec;
-    if (fs::equivalent(target, json_file, ec)) {
+    if (fs::equivalent(target, utf8_path(json_file), ec)) {
         fail_at(place, "", "its file " + target.string() + " would replace the project file itself");
     }
 }

@@ -11,14 +11,15 @@
 
 #include "panel/panel.hpp"
 #include "panel/project_limits.hpp"
+#include "settings/utf8_path.hpp"
 
 json load_project(const std::string& path) {
     Place place{path, {}, {}};
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    if (std::filesystem::is_directory(utf8_path(path), ec)) {
         fail_at(place, "", "this is a folder, not a file");
     }
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(utf8_path(path), std::ios::binary);
     if (!file) {
         fail_at(place, "", std::string("cannot open the file: ") + std::strerror(errno));
     }

@@ -3,14 +3,16 @@
 #include <cstddef>
 #include <string>
 
+#include "panel/errors.hpp"
+
 // What one section keeps while its document is built.
 struct SectionDocument {
     std::string svg;             // the end of the document, not yet passed on to its file
-    std::size_t passed_on = 0;   // bytes of the document already written out before `svg`
+    std::size_t passed_on = 0;   // bytes on disk of the document already written out before `svg`
     int pot_counter = 0;
     int fader_counter = 0;
     int clip_paths = 0;  // gives every recess clip path its own id
 };
 
-// The size of the whole document so far, written out or not.
-inline std::size_t document_bytes(const SectionDocument& doc) { return doc.passed_on + doc.svg.size(); }
+// The size on disk of the whole document so far, written out or not.
+inline std::size_t document_bytes(const SectionDocument& doc) { return doc.passed_on + written_size(doc.svg); }

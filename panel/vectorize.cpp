@@ -55,8 +55,11 @@ CommandResult SystemCommandRunner::run(const std::string& command_line, const fs
 void SystemCommandRunner::pause() { std::this_thread::sleep_for(std::chrono::seconds(2)); }
 
 fs::path vector_path_for(const fs::path& svg_path) {
+    // Built as a path, not as text: the name may hold any character.
+    fs::path name = svg_path.stem();
+    name += "_vector.svg";
     fs::path vector = svg_path;
-    vector.replace_filename(svg_path.stem().string() + "_vector.svg");
+    vector.replace_filename(name);
     return vector;
 }
 
@@ -114,6 +117,14 @@ void run_inkscape(const std::string& section, const fs::path& svg_path, const Ar
         throw std::runtime_error("Inkscape cannot export to a path holding ';': " + vector_text +
                                  " (the plain file is kept)");
     }
+#ifdef _WIN32
+    // cmd expands %NAME% even between double quotes and offers no escape
+    // there. The vector path holds the plain file's folder and name too.
+    if (vector_text.find('%') != std::string::npos) {
+        throw std::runtime_error("the command processor cannot be handed a path holding '%': " + vector_text +
+                                 " (the plain file is kept)");
+    }
+#endif
     // A vector file left from an earlier run would pass for this run's result.
     fs::remove(vector_path);
     const fs::path capture_file = scratch_path(svg_path.parent_path(), "inkscape-output");

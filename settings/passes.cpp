@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "settings/utf8_path.hpp"
+
 namespace fs = std::filesystem;
 
 std::vector<Pass> output_passes(const Arguments& a) {
@@ -25,7 +27,7 @@ std::string output_path(const std::string& json_file, const std::string& output_
     if (output_directory.empty()) {
         throw std::runtime_error("the output directory is empty; give a folder with -o");
     }
-    const fs::path given = output_directory == "." ? fs::current_path() : fs::absolute(output_directory);
+    const fs::path given = output_directory == "." ? fs::current_path() : fs::absolute(utf8_path(output_directory));
     // Drop "." segments and doubled or trailing separators. ".." stays: across
     // a symbolic link it does not cancel the segment before it.
     fs::path base;
@@ -43,5 +45,5 @@ std::string output_path(const std::string& json_file, const std::string& output_
     if (text.empty() || text.back() != separator[0]) {
         text += separator;
     }
-    return text + fs::path(json_file).stem().string();
+    return text + utf8_path(json_file).stem().string();
 }

@@ -1,6 +1,16 @@
 #include "test_support.hpp"
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
@@ -11,6 +21,7 @@
 // Commands are quoted for sh with the program's own quoting, which the
 // vectorization tests check on its own.
 #include "panel/vectorize.hpp"
+#include "settings/utf8_path.hpp"
 
 namespace fs = std::filesystem;
 
@@ -20,19 +31,103 @@ TempDir::TempDir() {
     fs::create_directories(path_);
 }
 
+fs::path TempDir::operator/(const std::string& name) const { return path_ / utf8_path(name); }
+
 TempDir::~TempDir() {
     std::error_code ignored;
     fs::remove_all(path_, ignored);
 }
 
 
+// Absolute from the start: under Wine the build's "/..." paths name drive Z:
+// only while the current folder is there.
+fs::path program_file() {
+    static const fs::path file = fs::absolute(SVGGENERATOR_BINARY);
+    return file;
+}
+
+fs::path source_dir() {
+    static const fs::path dir = fs::absolute(SOURCE_DIR);
+    return dir;
+}
+
+#ifdef _WIN32
+// The C runtime's rules for one argument: inside double quotes, backslashes
+// count only before a quote.
+std::string shell_argument(const std::string& text) {
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char ch : text) {
+        if (ch == '\\') {
+            ++backslashes;
+        } else if (ch == '"') {
+            quoted.append(backslashes + 1, '\\');
+            backslashes = 0;
+        } else {
+            backslashes = 0;
+        }
+        quoted += ch;
+    }
+    quoted.append(backslashes, '\\');
+    return quoted + "\"";
+}
+#else
+std::string shell_argument(const std::string& text) { return quote_path(text); }
+#endif
+
+#ifdef _WIN32
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+    std::wstring text(utf8.size() + 1, L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(),
+                                           static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+HANDLE inheritable_file(const fs::path& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Started directly rather than through cmd, which would expand a "%NAME%"
+// in an argument and has no escape for it between quotes.
+int run_windows_program(const std::string& command_line, const fs::path& cwd, const fs::path& out,
+                        const fs::path& err) {
+    HANDLE in = inheritable_file("NUL", GENERIC_READ, OPEN_EXISTING);
+    HANDLE out_file = inheritable_file(out, GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE err_file = inheritable_file(err, GENERIC_WRITE, CREATE_ALWAYS);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in;
+    startup.hStdOutput = out_file;
+    startup.hStdError = err_file;
+    PROCESS_INFORMATION process{};
+    std::wstring line = wide(command_line);
+    DWORD status = static_cast<DWORD>(-1);
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    for (HANDLE handle : {in, out_file, err_file}) CloseHandle(handle);
+    return static_cast<int>(status);
+}
+
+}  // namespace
+#endif
+
 namespace {
 
 std::string program_call(const std::vector<std::string>& args) {
-    std::string command = quote_path(SVGGENERATOR_BINARY);
+    std::string command = shell_argument(program_file().string());
     for (const auto& arg : args) {
         command += ' ';
-        command += quote_path(arg);
+        command += shell_argument(arg);
     }
     return command;
 }
@@ -41,22 +136,49 @@ std::string program_call(const std::vector<std::string>& args) {
 
 RunResult run_program(const std::vector<std::string>& args, const fs::path& cwd) {
     TempDir capture;
-    std::string command = "cd ";
-    command += quote_path(cwd.string());
-    command += " && ";
-    command += program_call(args);
+    std::string command = program_call(args);
+#ifdef _WIN32
+    const int status = run_windows_program(command, cwd, capture / "out", capture / "err");
+#else
+    command = "cd " + quote_path(cwd.string()) + " && " + command;
     command += " >";
     command += quote_path((capture / "out").string());
     command += " 2>";
     command += quote_path((capture / "err").string());
     command += " </dev/null";
-    const int status = std::system(command.c_str());
+    const int raw_status = std::system(command.c_str());
+    const int status = WIFEXITED(raw_status) ? WEXITSTATUS(raw_status) : -1;
+#endif
     RunResult result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = read_text(capture / "out");
-    result.err = read_text(capture / "err");
+    result.status = status;
+    result.raw_out = read_text(capture / "out");
+    result.raw_err = read_text(capture / "err");
+    result.out = unix_lines(result.raw_out);
+    result.err = unix_lines(result.raw_err);
     return result;
 }
+
+std::string unix_lines(const std::string& text) {
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
+    }
+    return lines;
+}
+
+std::string native_lines(const std::string& text) {
+    std::string lines;
+    for (char ch : text) {
+        if (ch == '\n') {
+            lines += native_newline;
+        } else {
+            lines += ch;
+        }
+    }
+    return lines;
+}
+
+std::string native_path(const std::string& path) { return utf8_path(path).make_preferred().string(); }
 
 void write_text(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
@@ -75,6 +197,9 @@ std::string read_text(const fs::path& path) {
 }
 
 bool parses_as_xml(const fs::path& path) {
+    if (!can_check_xml) {
+        throw std::logic_error("xmllint cannot run here; check can_check_xml first");
+    }
     std::string command = "xmllint --noout ";
     command += quote_path(path.string());
     command += " >/dev/null 2>&1";

@@ -12,7 +12,8 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // `name` is UTF-8, as the program's own names are.
+    std::filesystem::path operator/(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
@@ -20,11 +21,19 @@ private:
 
 struct RunResult {
     int status = -1;
-    std::string out;
+    std::string out;  // line ends as "\n" on every platform
     std::string err;
+    std::string raw_out;  // the bytes as written
+    std::string raw_err;
 };
 
-// Runs build/svggenerator with `args` inside `cwd`, as a user would from a shell.
+// The program under test and the source tree, as absolute paths.
+std::filesystem::path program_file();
+std::filesystem::path source_dir();
+
+// Runs the program with `args` inside `cwd`, with empty input, as a user
+// would: through sh, or on Windows started directly with the C runtime's
+// argument quoting.
 RunResult run_program(const std::vector<std::string>& args, const std::filesystem::path& cwd);
 
 // Runs the program as run_program does, in a subshell that first runs
@@ -35,11 +44,42 @@ RunResult run_program(const std::vector<std::string>& args, const std::filesyste
 RunResult run_program_after(const std::string& prefix, const std::vector<std::string>& args,
                             const std::filesystem::path& cwd, const std::string& stdout_to = "");
 
+// The line end that text-mode files and the console get on this platform.
+#ifdef _WIN32
+inline const std::string native_newline = "\r\n";
+#else
+inline const std::string native_newline = "\n";
+#endif
+
+// `text` with every "\r\n" made "\n".
+std::string unix_lines(const std::string& text);
+
+// `text` with every "\n" written as this platform's line end.
+std::string native_lines(const std::string& text);
+
+// A path written with "/" as it is spelled on this platform ("\" on Windows).
+std::string native_path(const std::string& path);
+
+// One argument of a command line: quoted for sh, or on Windows by the C
+// runtime's rules, which cmd leaves alone but for "%NAME%".
+std::string shell_argument(const std::string& text);
+
+// Wine cannot run the Linux tools and POSIX features some checks need; those
+// checks say so and are skipped there.
+#ifdef _WIN32
+constexpr bool running_on_windows = true;
+#else
+constexpr bool running_on_windows = false;
+#endif
+
 void write_text(const std::filesystem::path& path, const std::string& text);
 std::string read_text(const std::filesystem::path& path);
 
-// True when xmllint accepts the file as well-formed XML.
+// True when xmllint accepts the file as well-formed XML. xmllint is a Linux
+// program that Windows builds (and Wine) cannot run: there the check is left
+// to the Linux run of the same tests, which writes the same drawings.
 bool parses_as_xml(const std::filesystem::path& path);
+constexpr bool can_check_xml = !running_on_windows;
 
 // The number of non-overlapping occurrences of `part` in `text`.
 int count_of(const std::string& text, const std::string& part);

@@ -102,11 +102,7 @@ const std::vector<std::string> default_report = {
     "Vectorize enabled: No",
     "Keep original files: No",
     "Simulation enabled: No",
-#ifdef _WIN32
-    "Inkscape path: C:\\\\Progra~1\\\\Inkscape\\\\bin\\\\inkscape.com",
-#else
-    "Inkscape path: inkscape",
-#endif
+    default_inkscape_line,
     "======================",
 };
 

@@ -83,7 +83,7 @@ TEST(LaserOptions, EachOptionChangesExactlyWhatItOwns) {
             const auto report = [](const std::string& out) { return out.substr(0, out.find("Done.")); };
             EXPECT_EQ(report(drawn.run.out), report(plain.run.out));
         } else {
-            EXPECT_NE(drawn.run.out.find("Inkscape path: inkscape\n" + c.report_line + "\n"), std::string::npos)
+            EXPECT_NE(drawn.run.out.find(default_inkscape_line + "\n" + c.report_line + "\n"), std::string::npos)
                 << drawn.run.out;
         }
     }

@@ -51,6 +51,14 @@ inline const std::string native_newline = "\r\n";
 inline const std::string native_newline = "\n";
 #endif
 
+// The settings report's line for the default Inkscape command: the Windows
+// install path, typed with doubled backslashes, or the plain command name.
+#ifdef _WIN32
+inline const std::string default_inkscape_line = "Inkscape path: C:\\\\Progra~1\\\\Inkscape\\\\bin\\\\inkscape.com";
+#else
+inline const std::string default_inkscape_line = "Inkscape path: inkscape";
+#endif
+
 // `text` with every "\r\n" made "\n".
 std::string unix_lines(const std::string& text);
 

@@ -16,16 +16,7 @@
 #include "settings/options.hpp"
 #include "settings/passes.hpp"
 #include "settings/utf8_path.hpp"
-
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
+#include "settings/windows_api.hpp"
 
 namespace {
 

@@ -1,14 +1,7 @@
 #include "test_support.hpp"
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
+#include "settings/windows_api.hpp"
+#ifndef _WIN32
 #include <sys/wait.h>
 #endif
 

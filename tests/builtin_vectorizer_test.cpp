@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string example_project = std::string(SOURCE_DIR) + "/examples/midi_controller.json";
+const std::string example_project = (source_dir() / "examples/midi_controller.json").string();
 const std::string dejavu_bold = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 
 // The example project with recesses and screws, converted by the builtin
@@ -22,6 +22,8 @@ std::vector<fs::path> convert_example(const TempDir& dir, const std::string& out
     std::vector<std::string> args = {"-j", example_project, "-o", out, "-m", "3", "-b", "50", "--recess", "-p", "3",
                                      "-d", "6", "--vectorizer", "builtin", "--keep-files"};
     if (separate) args.push_back("--separate-files");
+    // Wine has no Arial, the font Windows labels default to.
+    if (running_on_windows) args.insert(args.end(), {"--font-file", fs::absolute(dejavu_bold).string()});
     const RunResult run = run_program(args, dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -130,7 +132,9 @@ TEST(BuiltinVectorizer, LeavesOnlyPathsGroupsAndClipPaths) {
     for (const fs::path& file : plain) {
         const fs::path vector = vector_path_for(file);
         ASSERT_TRUE(fs::exists(vector)) << vector;
-        EXPECT_TRUE(parses_as_xml(vector)) << vector;
+        if (can_check_xml) {
+            EXPECT_TRUE(parses_as_xml(vector)) << vector;
+        }
         const std::string original = read_text(file);
         const std::string converted = read_text(vector);
         for (const std::string& name : element_names(converted)) {

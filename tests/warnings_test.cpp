@@ -119,7 +119,7 @@ TEST(Warnings, OnStandardErrorOncePerRunWithoutChangingTheRun) {
 // The example project, drawn as the reference drawings are, is clean.
 TEST(Warnings, TheExampleProjectGivesNone) {
     TempDir dir;
-    const RunResult run = run_program({"-j", std::string(SOURCE_DIR) + "/examples/midi_controller.json", "-o", "out",
+    const RunResult run = run_program({"-j", (source_dir() / "examples/midi_controller.json").string(), "-o", "out",
                                        "-m", "3", "-b", "50", "--recess", "-n", "2", "-p", "3", "-d", "6", "-x", "1",
                                        "--vectorize=false", "--simulate"},
                                       dir.path());

@@ -88,15 +88,16 @@ constexpr std::size_t piece_bytes = std::size_t{256} << 10;
 // run's budget: the section that would cross it is refused before the text
 // reaches the disk, and its scratch file goes with the error.
 void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const Place& place) {
+    const std::size_t bytes = written_size(doc.svg);
     if (file != nullptr) {
-        if (doc.svg.size() > context.write_budget) {
+        if (bytes > context.write_budget) {
             fail_at(place, "", "writing its file would take the run past " +
                                    std::to_string(max_run_write_bytes >> 20) + " MiB written in all");
         }
-        context.write_budget -= doc.svg.size();
+        context.write_budget -= bytes;
         file->write(doc.svg);
     }
-    doc.passed_on += written_size(doc.svg);
+    doc.passed_on += bytes;
     doc.svg.clear();
 }
 

@@ -85,8 +85,13 @@ bool has_option(const std::vector<std::string>& args, const std::string& option)
 }  // namespace
 
 TEST(HostileInput, EveryBadInputEndsWithItsStatusAndMessageInsideTheOutputFolder) {
+    if (running_on_windows) GTEST_SKIP() << "its rows rely on sh, ulimit, setpriv and /dev/zero, which Windows lacks";
     // As root every folder is writable; the read-only row runs as nobody then.
+#ifdef _WIN32
+    const std::string unprivileged;
+#else
     const std::string unprivileged = geteuid() == 0 ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+#endif
     const std::string good = project_with("\"box_Main\": {" + knob + "}");
     const Row rows[] = {
         {"truncated JSON", R"({"Generic": {"width": 20, "hei)", {}, 2, {"box.json", "not valid JSON"}},
@@ -184,8 +189,8 @@ TEST(HostileInput, OverLongCommandLineWordsAreRefusedNamingTheOption) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const RunResult r = run_program(args, dir.path());
         EXPECT_EQ(r.status, 1) << c.option;
-        EXPECT_EQ(r.err, "Error: Option \u2018" + c.option +
-                             "\u2019 has a value longer than 4096 bytes\n\nUse --help for usage information.\n");
+        EXPECT_EQ(r.err, platform_quotes("Error: Option \u2018" + c.option +
+                                         "\u2019 has a value longer than 4096 bytes\n\nUse --help for usage information.\n"));
         EXPECT_EQ(r.out, "");
     }
     // A word of exactly the limit is read as usual.
@@ -231,10 +236,12 @@ TEST(HostileInput, SizesThatWouldBeNegativeInADrawingAreRefused) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const RunResult r = run_program(args, dir.path());
         EXPECT_EQ(r.status, c.status) << c.named << c.fields << "\n" << r.err;
-        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(platform_quotes(c.named)), std::string::npos) << r.err;
         if (c.status == 0) {
             EXPECT_EQ(r.err.find("Error:"), std::string::npos) << r.err;  // design warnings may stand there
-            EXPECT_TRUE(parses_as_xml(dir / "out/box/box_Main.svg"));
+            if (can_check_xml) {
+                EXPECT_TRUE(parses_as_xml(dir / "out/box/box_Main.svg"));
+            }
         } else {
             EXPECT_FALSE(fs::exists(dir / "out/box/box_Main.svg")) << c.named;
         }
@@ -279,6 +286,7 @@ TEST(HostileInput, ProjectsBeyondTheLimitsAreRefusedBeforeTheyTakeMemory) {
 #if !defined(__SANITIZE_ADDRESS__)
 // AddressSanitizer reserves far more address space than any limit here.
 TEST(HostileInput, RunningOutOfMemoryIsReportedAndNeverAborts) {
+    if (running_on_windows) GTEST_SKIP() << "its memory limit is sh's ulimit -v, which Windows lacks";
     TempDir dir;
     std::string notes = "[{\"a\": [1, 2]}";
     for (int i = 1; i < 40000; ++i) notes += ", {\"a\": [1, 2]}";

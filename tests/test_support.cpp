@@ -151,6 +151,23 @@ RunResult run_program(const std::vector<std::string>& args, const fs::path& cwd)
     return result;
 }
 
+std::string platform_quotes(std::string text) {
+    if (!running_on_windows) {
+        return text;
+    }
+    const std::string open = "\u2018", close = "\u2019";
+    std::string plain;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.compare(at, open.size(), open) == 0 || text.compare(at, close.size(), close) == 0) {
+            plain += '\'';
+            at += open.size();
+        } else {
+            plain += text[at++];
+        }
+    }
+    return plain;
+}
+
 std::string unix_lines(const std::string& text) {
     std::string lines;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -215,6 +232,12 @@ std::string project_with(const std::string& sections) {
     return project + "}";
 }
 
+#ifdef _WIN32
+RunResult run_program_after(const std::string&, const std::vector<std::string>&, const fs::path&,
+                            const std::string&) {
+    throw std::logic_error("run_program_after needs a POSIX shell");
+}
+#else
 RunResult run_program_after(const std::string& prefix, const std::vector<std::string>& args, const fs::path& cwd,
                             const std::string& stdout_to) {
     TempDir capture;
@@ -238,3 +261,4 @@ RunResult run_program_after(const std::string& prefix, const std::vector<std::st
     result.err = read_text(capture / "err");
     return result;
 }
+#endif

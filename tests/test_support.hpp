@@ -43,6 +43,7 @@ RunResult run_program(const std::vector<std::string>& args, const std::filesyste
 // ended by a signal has status -1.
 RunResult run_program_after(const std::string& prefix, const std::vector<std::string>& args,
                             const std::filesystem::path& cwd, const std::string& stdout_to = "");
+// (POSIX only: on Windows it throws, and the tests that need it skip.)
 
 // The line end that text-mode files and the console get on this platform.
 #ifdef _WIN32
@@ -58,6 +59,10 @@ inline const std::string default_inkscape_line = "Inkscape path: C:\\\\Progra~1\
 #else
 inline const std::string default_inkscape_line = "Inkscape path: inkscape";
 #endif
+
+// `text` with the option library's typographic quotes made plain ones on
+// Windows, where the library uses those.
+std::string platform_quotes(std::string text);
 
 // `text` with every "\r\n" made "\n".
 std::string unix_lines(const std::string& text);

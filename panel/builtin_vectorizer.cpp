@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "panel/errors.hpp"
 #include "panel/font_lookup.hpp"
 #include "panel/glyphs.hpp"
 #include "panel/output_file.hpp"
@@ -272,12 +273,14 @@ void convert_in_process(const std::string& section, const fs::path& svg_path, co
         throw std::runtime_error(svg_path.string() + " is empty; there is nothing to convert (the plain file is kept)");
     }
     // The vector file counts against the run's write budget like any other.
-    if (vector.size() > context.write_budget) {
+    // Counted as it lands on disk, with the CR of Windows' line ends.
+    const std::size_t bytes = written_size(vector);
+    if (bytes > context.write_budget) {
         throw std::runtime_error("writing " + vector_path.string() + " would take the run past " +
                                  std::to_string(max_run_write_bytes >> 20) +
                                  " MiB written in all (the plain file is kept)");
     }
-    context.write_budget -= vector.size();
+    context.write_budget -= bytes;
     write_output_file(vector_path, vector);
     if (!args.keep_files) {
         fs::remove(svg_path);

@@ -91,3 +91,43 @@ bool glyph_is_sound(const std::vector<unsigned char>& data, const stbtt_fontinfo
     int parts = 0;
     return glyph_inside(Reader{data}, info, glyph, 0, parts);
 }
+
+bool character_map_is_sound(const std::vector<unsigned char>& data, const stbtt_fontinfo& info) {
+    const Reader r{data};
+    const std::size_t map = static_cast<std::size_t>(info.index_map);
+    if (!r.has(map, 4)) return false;
+    switch (r.u16(map)) {
+        case 0:  // one byte per character code
+            return r.has(map, 6 + 256);
+        case 2:  // the library maps nothing through this format
+            return true;
+        case 6:  // one dense range
+            return r.has(map, 10) && r.has(map + 10, 2 * std::size_t{r.u16(map + 8)});
+        case 12:
+        case 13: {  // groups of ranges, searched by halves
+            if (!r.has(map, 16)) return false;
+            const std::size_t groups = r.u32(map + 12);
+            return groups <= (data.size() - map - 16) / 12;
+        }
+        case 4: {  // segments, each with an optional run of glyph ids
+            if (!r.has(map, 14)) return false;
+            const std::size_t segments = r.u16(map + 6) >> 1;
+            const std::size_t ends = map + 14;
+            if (!r.has(ends, 8 * segments + 2)) return false;
+            // The library's search steps come from the file; they must stay within the segments.
+            if ((r.u16(map + 8) >> 1) + (r.u16(map + 12) >> 1) > segments) return false;
+            const std::size_t starts = ends + 2 * segments + 2;
+            const std::size_t range_offsets = starts + 4 * segments;
+            for (std::size_t i = 0; i < segments; ++i) {
+                const std::size_t offset = r.u16(range_offsets + 2 * i);
+                const std::size_t first = r.u16(starts + 2 * i);
+                const std::size_t last = r.u16(ends + 2 * i);
+                if (offset == 0 || last < first) continue;
+                if (!r.has(range_offsets + 2 * i + offset, 2 * (last - first + 1))) return false;
+            }
+            return true;
+        }
+        default:  // formats the library does not know stop it with an assertion
+            return false;
+    }
+}

@@ -173,6 +173,10 @@ LabelFont::LabelFont(const fs::path& file) : face_(std::make_unique<Face>()) {
         !stbtt_InitFont(&face_->info, data.data(), start)) {
         throw FontError("the font file " + file.string() + " is not a TrueType or OpenType font");
     }
+    if (!character_map_is_sound(data, face_->info)) {
+        throw FontError("the font file " + file.string() + " is damaged: its character map reaches outside the "
+                                                            "file or has an unknown format");
+    }
     std::tie(face_->gsub_offset, face_->gsub_size) = find_table(data, static_cast<std::size_t>(start), "GSUB");
 }
 

@@ -100,6 +100,27 @@ std::string damaged_font(bool self_holding) {
     return font;
 }
 
+// The bold font with every character map's subtable made format 99, or with
+// its range groups (format 12, the map the library picks) counted far past the end.
+std::string font_with_broken_character_map(bool unknown_format) {
+    std::string font = read_text(dejavu_bold);
+    const auto u16 = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(font[at])) << 8 |
+               static_cast<unsigned char>(font[at + 1]);
+    };
+    const std::size_t cmap = table_start(font, "cmap");
+    for (std::size_t record = cmap + 4; record < cmap + 4 + 8 * u16(cmap + 2); record += 8) {
+        const std::size_t map = cmap + (u16(record + 4) << 16 | u16(record + 6));
+        if (unknown_format) {
+            font[map] = 0;
+            font[map + 1] = 99;
+        } else if (u16(map) == 12) {
+            put_u32(font, map + 12, 0x10000000u);
+        }
+    }
+    return font;
+}
+
 }  // namespace
 
 // The drawings a laser program sees must be the ones Inkscape would have made.
@@ -242,6 +263,8 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
     write_text(fonts / "cut.ttf", read_text(dejavu_bold).substr(0, 4096));
     write_text(fonts / "far.ttf", damaged_font(false));
     write_text(fonts / "self.ttf", damaged_font(true));
+    write_text(fonts / "map.ttf", font_with_broken_character_map(true));
+    write_text(fonts / "steps.ttf", font_with_broken_character_map(false));
     write_text(fonts / "fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
     struct Case {
         std::string name;
@@ -257,6 +280,8 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
         {"no system font", "", (fonts / "fonts.conf").string(), "sans-serif:bold"},
         {"glyphs past the end", (fonts / "far.ttf").string(), "", (fonts / "far.ttf").string() + " is damaged"},
         {"glyph holding itself", (fonts / "self.ttf").string(), "", (fonts / "self.ttf").string() + " is damaged"},
+        {"unknown character map", (fonts / "map.ttf").string(), "", (fonts / "map.ttf").string() + " is damaged"},
+        {"map groups past its end", (fonts / "steps.ttf").string(), "", (fonts / "steps.ttf").string() + " is damaged"},
 #ifdef __linux__
         // A file whose reading fails part way.
         {"unreadable font", "/proc/self/mem", "", "cannot read the font file /proc/self/mem"},

@@ -274,13 +274,10 @@ void convert_in_process(const std::string& section, const fs::path& svg_path, co
     }
     // The vector file counts against the run's write budget like any other.
     // Counted as it lands on disk, with the CR of Windows' line ends.
-    const std::size_t bytes = written_size(vector);
-    if (bytes > context.write_budget) {
-        throw std::runtime_error("writing " + vector_path.string() + " would take the run past " +
-                                 std::to_string(max_run_write_bytes >> 20) +
-                                 " MiB written in all (the plain file is kept)");
+    if (!take_from_write_budget(context, written_size(vector))) {
+        throw std::runtime_error("writing " + vector_path.string() + " would take the run " + past_write_budget() +
+                                 " (the plain file is kept)");
     }
-    context.write_budget -= bytes;
     write_output_file(vector_path, vector);
     if (!args.keep_files) {
         fs::remove(svg_path);

@@ -90,11 +90,9 @@ constexpr std::size_t piece_bytes = std::size_t{256} << 10;
 void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const Place& place) {
     const std::size_t bytes = written_size(doc.svg);
     if (file != nullptr) {
-        if (bytes > context.write_budget) {
-            fail_at(place, "", "writing its file would take the run past " +
-                                   std::to_string(max_run_write_bytes >> 20) + " MiB written in all");
+        if (!take_from_write_budget(context, bytes)) {
+            fail_at(place, "", "writing its file would take the run " + past_write_budget());
         }
-        context.write_budget -= bytes;
         file->write(doc.svg);
     }
     doc.passed_on += bytes;
@@ -130,6 +128,16 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
 }
 
 }  // namespace
+
+bool take_from_write_budget(RunContext& context, std::uintmax_t bytes) {
+    if (bytes > context.write_budget) return false;
+    context.write_budget -= bytes;
+    return true;
+}
+
+std::string past_write_budget() {
+    return "past " + std::to_string(max_run_write_bytes >> 20) + " MiB written in all";
+}
 
 void draw_all(const std::string& json_file, const std::string& output_directory, bool text, bool components,
               bool outline, bool recess, float screw_size_top, float screw_size_bottom, float screw_head_diameter,

@@ -31,6 +31,12 @@ struct RunContext {
     std::uintmax_t write_budget = max_run_write_bytes;
 };
 
+// Takes `bytes` from the run's write budget; false, taking nothing, when they
+// do not fit.
+bool take_from_write_budget(RunContext& context, std::uintmax_t bytes);
+// How a write refused by the budget is described: "past 1024 MiB written in all".
+std::string past_write_budget();
+
 // One output pass: reads the project file, creates <output_directory>/<stem>
 // and writes one SVG per section with the selected layers. Throws
 // RunError (panel/errors.hpp) when the project file or the output folder

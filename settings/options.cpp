@@ -204,7 +204,7 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     }
     check_laser_settings(a);
     if (a.vectorizer != "inkscape" && a.vectorizer != "builtin") {
-        refuse_value("vectorizer", "inkscape or builtin, not " + open_quote + a.vectorizer + close_quote);
+        refuse_value("vectorizer", "inkscape or builtin, not " + quoted_option(a.vectorizer));
     }
     refuse_negative_sizes(a);
     return a;

@@ -17,6 +17,7 @@
 #include "settings/passes.hpp"
 #include "settings/utf8_path.hpp"
 #include "settings/windows_api.hpp"
+#include "vector/builtin_vectorizer.hpp"
 
 namespace {
 
@@ -55,6 +56,10 @@ int run(int argc, char** argv) {
 
     SystemCommandRunner commands;
     RunContext context{std::cout, std::cerr, commands};
+    BuiltinConverter builtin;
+    if (args.vectorizer == "builtin") {
+        context.converter = &builtin;
+    }
     for (const Pass& pass : output_passes(args)) {
         draw_all(args.json_file, args.output_directory, pass.text, pass.components, pass.outline, pass.recess,
                  pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, context);

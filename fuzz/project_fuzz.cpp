@@ -12,6 +12,7 @@
 #include "panel/errors.hpp"
 #include "panel/panel.hpp"
 #include "panel/vectorize.hpp"
+#include "vector/builtin_vectorizer.hpp"
 #include "settings/arguments.hpp"
 #include "settings/passes.hpp"
 
@@ -88,6 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostream null_stream(nullptr);
     FailingCommands commands;
     RunContext context{null_stream, null_stream, commands};
+    BuiltinConverter builtin;
+    if (args.vectorizer == "builtin") context.converter = &builtin;
     try {
         for (const Pass& pass : output_passes(args)) {
             draw_all(args.json_file, args.output_directory, pass.text, pass.components, pass.outline, pass.recess,

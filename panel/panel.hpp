@@ -7,6 +7,7 @@
 #include "settings/arguments.hpp"
 
 class CommandRunner;
+class VectorConverter;
 
 // Pixels per centimetre in every SVG this program writes.
 extern const float cm_to_px;
@@ -24,6 +25,9 @@ struct RunContext {
     std::ostream& out;
     std::ostream& err;
     CommandRunner& commands;
+    // What turns each written file into its vector file; none: Inkscape,
+    // started through `commands`.
+    VectorConverter* converter = nullptr;
     // Design warnings are given by the first pass that draws, not again by
     // every layer pass of separate files.
     bool design_warned = false;

@@ -1,6 +1,5 @@
 #include "panel/vectorize.hpp"
 
-#include "panel/builtin_vectorizer.hpp"
 #include "panel/output_file.hpp"
 
 #include <chrono>
@@ -108,8 +107,10 @@ std::string as_argument(const fs::path& path) {
     return text;
 }
 
-void run_inkscape(const std::string& section, const fs::path& svg_path, const Arguments& args,
-                  RunContext& context) {
+}  // namespace
+
+void InkscapeConverter::convert(const std::string& section, const fs::path& svg_path, const Arguments& args,
+                                RunContext& context) {
     const fs::path vector_path = vector_path_for(svg_path);
     const std::string vector_text = as_argument(vector_path);
     // Inkscape splits its action list at every ';' and has no escape for it.
@@ -158,17 +159,15 @@ void run_inkscape(const std::string& section, const fs::path& svg_path, const Ar
     context.out << "Vectorization success for " << section << "." << std::endl;
 }
 
-}  // namespace
-
 void vectorize_file(const std::string& section, const std::string& suffix, const fs::path& svg_path,
                     const Arguments& args, RunContext& context) {
     context.out << "Starting vectorization for " << section << suffix << ". This may take some time..."
                 << std::endl;
     try {
-        if (args.vectorizer == "builtin") {
-            convert_in_process(section, svg_path, args, context);
+        if (context.converter != nullptr) {
+            context.converter->convert(section, svg_path, args, context);
         } else {
-            run_inkscape(section, svg_path, args, context);
+            InkscapeConverter().convert(section, svg_path, args, context);
         }
     } catch (const std::exception& e) {
         context.err << "Vectorization failed: " << e.what() << std::endl;

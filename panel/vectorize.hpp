@@ -46,9 +46,25 @@ std::string quote_path(const std::string& path);
 std::string inkscape_command_line(const std::string& inkscape, const std::string& vector_path,
                                   const std::string& svg_path);
 
-// Converts a written SVG to paths with Inkscape, or in-process with the
-// builtin vectorizer. Failures are reported and
-// never end the run; the plain file is removed only when the vector file is
-// there.
+// What turns a written SVG into its "_vector.svg" file. A conversion removes
+// the plain file unless --keep-files and prints the success line; it throws,
+// the plain file kept, when it fails.
+class VectorConverter {
+public:
+    virtual ~VectorConverter() = default;
+    virtual void convert(const std::string& section, const std::filesystem::path& svg_path, const Arguments& args,
+                         RunContext& context) = 0;
+};
+
+// The outside program: Inkscape, started through the run's command runner.
+class InkscapeConverter : public VectorConverter {
+public:
+    void convert(const std::string& section, const std::filesystem::path& svg_path, const Arguments& args,
+                 RunContext& context) override;
+};
+
+// Converts a written SVG to paths with the run's converter (Inkscape unless
+// the run names another). Failures are reported and never end the run; the
+// plain file is removed only when the vector file is there.
 void vectorize_file(const std::string& section, const std::string& suffix, const std::filesystem::path& svg_path,
                     const Arguments& args, RunContext& context);

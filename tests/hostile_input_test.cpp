@@ -14,6 +14,7 @@
 
 #include "panel/errors.hpp"
 #include "panel/panel.hpp"
+#include "vector/builtin_vectorizer.hpp"
 #include "pass_fixtures.hpp"
 #include "test_support.hpp"
 
@@ -317,6 +318,8 @@ TEST(HostileInput, ARunStopsBeforeItsFilesPassTheWriteBudget) {
     NoCommands commands;
     std::ostringstream out, err;
     RunContext context{out, err, commands};
+    BuiltinConverter builtin;
+    context.converter = &builtin;
     const auto pass = [&] {
         draw_all((dir / "box.json").string(), (dir / "out").string(), true, true, true, false, 0, 0, 0, a, context);
     };
@@ -351,6 +354,8 @@ TEST(HostileInput, BuiltinVectorFilesCountAgainstTheWriteBudget) {
     NoCommands commands;
     std::ostringstream out, err;
     RunContext context{out, err, commands};
+    BuiltinConverter builtin;
+    context.converter = &builtin;
     const auto pass = [&] {
         draw_all((dir / "box.json").string(), (dir / "out").string(), true, true, true, false, 0, 0, 0, a, context);
     };

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "panel/ligatures.hpp"
+#include "vector/ligatures.hpp"
 #include "test_support.hpp"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "panel/builtin_vectorizer.hpp"
-#include "panel/glyphs.hpp"
+#include "vector/builtin_vectorizer.hpp"
+#include "vector/glyphs.hpp"
 
 namespace {
 

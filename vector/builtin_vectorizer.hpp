@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "panel/panel.hpp"
+#include "panel/vectorize.hpp"
 #include "settings/arguments.hpp"
 
 class LabelFont;
@@ -21,8 +22,10 @@ using FontSource = std::function<const LabelFont&()>;
 // when the text holds something it cannot convert.
 std::string vectorize_document(std::string_view svg, const FontSource& font);
 
-// Converts a written SVG file in-process into its "_vector.svg" file and
-// removes the plain file unless --keep-files. Throws on failure, the plain file
-// kept; prints the success line.
-void convert_in_process(const std::string& section, const std::filesystem::path& svg_path, const Arguments& args,
-                        RunContext& context);
+// Converts written SVG files in-process, with no outside program and no
+// pause; the labels' font is --font-file or the system's bold sans-serif.
+class BuiltinConverter : public VectorConverter {
+public:
+    void convert(const std::string& section, const std::filesystem::path& svg_path, const Arguments& args,
+                 RunContext& context) override;
+};

@@ -1,6 +1,6 @@
-#include "panel/font_lookup.hpp"
+#include "vector/font_lookup.hpp"
 
-#include "panel/glyphs.hpp"
+#include "vector/glyphs.hpp"
 
 #ifdef SVGGENERATOR_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>

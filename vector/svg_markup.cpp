@@ -1,4 +1,4 @@
-#include "panel/svg_markup.hpp"
+#include "vector/svg_markup.hpp"
 
 #include <charconv>
 #include <stdexcept>

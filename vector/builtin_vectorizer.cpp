@@ -1,4 +1,4 @@
-#include "panel/builtin_vectorizer.hpp"
+#include "vector/builtin_vectorizer.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -8,11 +8,11 @@
 #include <stdexcept>
 
 #include "panel/errors.hpp"
-#include "panel/font_lookup.hpp"
-#include "panel/glyphs.hpp"
+#include "vector/font_lookup.hpp"
+#include "vector/glyphs.hpp"
 #include "panel/output_file.hpp"
-#include "panel/path_data.hpp"
-#include "panel/svg_markup.hpp"
+#include "vector/path_data.hpp"
+#include "vector/svg_markup.hpp"
 #include "panel/vectorize.hpp"
 
 namespace fs = std::filesystem;
@@ -254,8 +254,8 @@ std::string read_plain_file(const fs::path& path) {
 
 std::string vectorize_document(std::string_view svg, const FontSource& font) { return Converter(svg, font).run(); }
 
-void convert_in_process(const std::string& section, const fs::path& svg_path, const Arguments& args,
-                        RunContext& context) {
+void BuiltinConverter::convert(const std::string& section, const fs::path& svg_path, const Arguments& args,
+                               RunContext& context) {
     std::optional<LabelFont> font;
     const FontSource font_source = [&]() -> const LabelFont& {
         if (!font) {

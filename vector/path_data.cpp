@@ -1,4 +1,4 @@
-#include "panel/path_data.hpp"
+#include "vector/path_data.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "panel/glyphs.hpp"
+#include "vector/glyphs.hpp"
 
 #include <cmath>
 #include <cstdint>
@@ -11,9 +11,9 @@
 
 #include <stb_truetype.h>
 
-#include "panel/glyph_check.hpp"
-#include "panel/ligatures.hpp"
-#include "panel/path_data.hpp"
+#include "vector/glyph_check.hpp"
+#include "vector/ligatures.hpp"
+#include "vector/path_data.hpp"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "panel/glyph_check.hpp"
+#include "vector/glyph_check.hpp"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "panel/ligatures.hpp"
+#include "vector/ligatures.hpp"
 
 #include <algorithm>
 #include <cstdint>

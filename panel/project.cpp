@@ -108,18 +108,25 @@ float size_px(float px, const char* key, const Place& place) {
     return checked_px(px, key, place);
 }
 
-float optional_float(const json& object, const char* key, const Place& place, float fallback) {
-    auto it = object.find(key);
-    return it == object.end() ? fallback : read_single(*it, key, place);
+// A width or height given in the component is drawn as it stands and may not
+// be negative. One taken over from a diameter is never drawn by itself (a
+// rectangle needs both keys), so a negative diameter may pass through it.
+float rectangle_px(const json& object, const char* key, const Place& place, float fallback_px) {
+    if (!object.contains(key)) {
+        return checked_px(fallback_px, key, place);
+    }
+    return size_px(read_float(object, key, place) * cm_to_px, key, place);
 }
 
 // Drill and visible diameters are read in double precision and only the
-// pixel value is narrowed.
+// pixel value is narrowed. A diameter of 0 or less is never drawn as a
+// circle: with a width and a height it selects the rectangle, so it may be
+// negative.
 float diameter_px(const json& object, const char* key, const Place& place) {
     auto it = object.find(key);
     double cm = it == object.end() ? 0.0 : read_number(*it, key, place);
     double px = cm * static_cast<double>(cm_to_px);
-    return size_px(static_cast<float>(std::fabs(px) <= FLT_MAX ? px : HUGE_VAL), key, place);
+    return checked_px(static_cast<float>(std::fabs(px) <= FLT_MAX ? px : HUGE_VAL), key, place);
 }
 
 std::string optional_string(const json& object, const char* key, const Place& place) {
@@ -203,13 +210,9 @@ Component read_component(const std::string& key, const json& value, const Place&
     c.drill_diameter = diameter_px(value, "drill_diameter", at);
     c.visible_diameter = diameter_px(value, "visible_diameter", at);
     // Absent rectangle sizes fall back through the drill diameter.
-    c.drill_width = size_px(optional_float(value, "drill_width", at, c.drill_diameter / cm_to_px) * cm_to_px,
-                            "drill_width", at);
-    c.drill_height = size_px(
-        optional_float(value, "drill_height", at, c.drill_diameter / cm_to_px) * cm_to_px, "drill_height", at);
-    c.visible_width = size_px(
-        optional_float(value, "visible_width", at, c.drill_width / cm_to_px) * cm_to_px, "visible_width", at);
-    c.visible_height = size_px(
-        optional_float(value, "visible_height", at, c.drill_height / cm_to_px) * cm_to_px, "visible_height", at);
+    c.drill_width = rectangle_px(value, "drill_width", at, c.drill_diameter / cm_to_px * cm_to_px);
+    c.drill_height = rectangle_px(value, "drill_height", at, c.drill_diameter / cm_to_px * cm_to_px);
+    c.visible_width = rectangle_px(value, "visible_width", at, c.drill_width / cm_to_px * cm_to_px);
+    c.visible_height = rectangle_px(value, "visible_height", at, c.drill_height / cm_to_px * cm_to_px);
     return c;
 }

@@ -50,9 +50,11 @@ TEST(Cutouts, ShapeIsChosenByWhichKeysArePresent) {
     }
 }
 
-TEST(Cutouts, NegativeSizesNeverReachTheDrawing) {
-    for (const char* sizes : {R"("drill_width": -1, "drill_height": 1)", R"("drill_diameter": -1)"}) {
-        EXPECT_THROW(cutout_of(std::string(R"({"location_x": 0, "location_y": 0, )") + sizes + "}"), RunError)
-            << sizes;
-    }
+TEST(Cutouts, NegativeSidesAreRefusedAndANegativeDiameterSelectsTheRectangle) {
+    EXPECT_THROW(cutout_of(R"({"location_x": 0, "location_y": 0, "drill_width": -1, "drill_height": 1})"), RunError);
+    EXPECT_EQ(cutout_of(R"({"location_x": 0, "location_y": 0, "drill_diameter": -1})"), "");
+    EXPECT_EQ(
+        cutout_of(R"({"location_x": 1, "location_y": 1, "drill_diameter": -1, "drill_width": 1, "drill_height": 1})")
+            .substr(0, 5),
+        "<rect");
 }

@@ -218,8 +218,12 @@ TEST(HostileInput, SizesThatWouldBeNegativeInADrawingAreRefused) {
         {{"-f", "-3"}, "", 1, "\u2018font-size\u2019 must be greater than 0"},
         {{"-f", "0"}, "", 1, "\u2018font-size\u2019 must be greater than 0"},
         {{"-z", "-m", "30"}, "", 2, "the panel size is negative"},
-        {{}, R"(, "drill_diameter": -0.5)", 2, "key \"drill_diameter\": a size cannot be negative"},
-        {{}, R"(, "visible_diameter": -1)", 2, "key \"visible_diameter\": a size cannot be negative"},
+        // A diameter of 0 or less is never drawn: with a width and a height it
+        // selects the rectangle, alone it selects nothing.
+        {{}, R"(, "drill_diameter": -0.5)", 0, ""},
+        {{}, R"(, "visible_diameter": -1)", 0, ""},
+        {{"-r"}, R"(, "drill_diameter": -0.5, "visible_diameter": -1, "drill_width": 1, "drill_height": 1)", 0, ""},
+        {{}, R"(, "drill_diameter": -0.5, "drill_width": -1, "drill_height": 1)", 2, "key \"drill_width\""},
         {{}, R"(, "drill_width": -1, "drill_height": 1)", 2, "key \"drill_width\": a size cannot be negative"},
         {{}, R"(, "drill_width": 1, "drill_height": -1)", 2, "key \"drill_height\": a size cannot be negative"},
         {{}, R"(, "visible_width": -1, "visible_height": 1)", 2, "key \"visible_width\""},

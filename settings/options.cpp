@@ -166,7 +166,19 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
     return options;
 }
 
+// A word that is neither an option nor an option's value would be ignored by
+// the library, and "-t false" would leave the labels on while the maker
+// believes them off.
+void refuse_stray_words(const cxxopts::ParseResult& result) {
+    if (!result.unmatched().empty()) {
+        throw cxxopts::exceptions::parsing(
+            "Unexpected word " + quoted_option(result.unmatched().front()) +
+            ": it is neither an option nor an option's value (a switch takes a value only as --name=value)");
+    }
+}
+
 Arguments read_arguments(const cxxopts::ParseResult& result) {
+    refuse_stray_words(result);
     refuse_partial_numbers(result);
 
     Arguments a;

@@ -267,12 +267,27 @@ TEST(CliNoOutput, RefusedAfterTheFullReportWhenNoLayerIsSelected) {
 
 TEST(CliNoOutput, TextSwitchTakesNoFollowingWordAsItsValue) {
     Workspace ws;
-    for (const auto& text : std::vector<std::vector<std::string>>{{"-t"}, {"--text"}, {"-t", "false"}}) {
+    for (const auto& text : std::vector<std::vector<std::string>>{{"-t"}, {"--text"}}) {
         const RunResult r = ws.run(concat(text, {"--components=false", "--outline=false", "-s"}));
         EXPECT_EQ(r.status, 0) << text.back() << "\n" << r.out;
         EXPECT_NE(r.out.find("\nText enabled: Yes (Font Size: 8 px)\n"), std::string::npos);
         EXPECT_EQ(r.out.find(no_output_message), std::string::npos);
         EXPECT_NE(r.out.find("Creating text: "), std::string::npos);
+    }
+}
+
+TEST(CliErrors, AWordThatIsNoOptionAndNoValueIsRefusedByName) {
+    Workspace ws;
+    const std::vector<std::vector<std::string>> lines = {
+        {"-t", "false"}, {"--vectorize=false", "stray", "words"}, {"-s", "--", "false"}};
+    for (const auto& words : lines) {
+        const RunResult r = ws.run(concat(words, {"-s"}));
+        EXPECT_EQ(r.status, 1) << words.back();
+        const std::string stray = words[1] == "--" ? words[2] : words[1];
+        EXPECT_EQ(r.err, platform_quotes("Error: Unexpected word \u2018" + stray +
+                                         "\u2019: it is neither an option nor an option's value (a switch "
+                                         "takes a value only as --name=value)\n\nUse --help for usage information.\n"));
+        EXPECT_EQ(r.out, "");
     }
 }
 

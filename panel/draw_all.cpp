@@ -143,15 +143,11 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
               bool outline, bool recess, float screw_size_top, float screw_size_bottom, float screw_head_diameter,
               const Arguments& args, RunContext& context) {
     const Pass pass{text, components, outline, recess, screw_size_top, screw_size_bottom, screw_head_diameter};
-    // Each pass reads the project anew; a pipe would be empty after the first.
-    std::error_code ec;
-    const fs::path project_path = utf8_path(json_file);
-    if (args.separate_files && fs::exists(project_path, ec) && !fs::is_regular_file(project_path, ec) &&
-        !fs::is_directory(project_path, ec)) {
-        fail_at(Place{json_file, {}, {}}, "", "separate files read the project once per layer, so it must be a "
-                                              "regular file, not a pipe or device");
+    if (!context.project || context.project_file != json_file) {
+        context.project = std::make_shared<const json>(load_project(json_file));
+        context.project_file = json_file;
     }
-    const json project = load_project(json_file);
+    const json& project = *context.project;
     const BoxSize box = read_box_size(project, json_file);
     const fs::path folder = output_folder(json_file, output_directory);
     create_output_folder(folder);

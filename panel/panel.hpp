@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <ostream>
 #include <string>
 
@@ -33,6 +35,10 @@ struct RunContext {
     bool design_warned = false;
     // What the run may still write; every pass of the run draws on it.
     std::uintmax_t write_budget = max_run_write_bytes;
+    // The project as the first pass read and checked it; later passes of the
+    // run draw from it, so it is read once, even from a pipe.
+    std::shared_ptr<const nlohmann::json> project{};
+    std::string project_file{};  // the path it was read from
 };
 
 // Takes `bytes` from the run's write budget; false, taking nothing, when they

@@ -187,6 +187,8 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         context.out << "Creation of SVG for " << key << *suffix << " successful." << std::endl;
         if (args.vectorize) {
             vectorize_file(key, *suffix, path, args, context);
+        } else {
+            remove_stale_vector_file(path, json_file, context);
         }
     }
     context.design_warned = true;

@@ -1,6 +1,7 @@
 #include "panel/vectorize.hpp"
 
 #include "panel/output_file.hpp"
+#include "settings/utf8_path.hpp"
 
 #include <chrono>
 #include <cstdlib>
@@ -172,4 +173,19 @@ void vectorize_file(const std::string& section, const std::string& suffix, const
     } catch (const std::exception& e) {
         context.err << "Vectorization failed: " << e.what() << std::endl;
     }
+}
+
+void remove_stale_vector_file(const fs::path& svg_path, const std::string& json_file, RunContext& context) {
+    const fs::path vector_path = vector_path_for(svg_path);
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(vector_path, ec)) || fs::equivalent(vector_path, utf8_path(json_file), ec)) {
+        return;
+    }
+    if (!fs::remove(vector_path, ec) || ec) {
+        context.err << "Warning: cannot remove " << vector_path.string() << ", left by an earlier run: "
+                    << ec.message() << "; it does not show the new drawing" << std::endl;
+        return;
+    }
+    context.out << "Removed " << vector_path.filename().string()
+                << ", left by an earlier run: it showed the old drawing" << std::endl;
 }

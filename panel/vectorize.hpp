@@ -68,3 +68,10 @@ public:
 // plain file is removed only when the vector file is there.
 void vectorize_file(const std::string& section, const std::string& suffix, const std::filesystem::path& svg_path,
                     const Arguments& args, RunContext& context);
+
+// A run that writes a drawing without converting it takes away the vector
+// file an earlier run left beside it: that file shows the old drawing and
+// would be sent to the laser in its place. Says so on the console; the
+// project file itself is never taken.
+void remove_stale_vector_file(const std::filesystem::path& svg_path, const std::string& json_file,
+                              RunContext& context);

@@ -65,7 +65,17 @@ with tempfile.TemporaryDirectory() as tmp:
     with_vector = shutil.copytree(normal, os.path.join(tmp, "vector"))
     shutil.copy(os.path.join(normal, "box_Main.svg"), os.path.join(with_vector, "box_Main_vector.svg"))
 
-    for name, folder in (("normal", normal), ("separate files", separate), ("vector beside plain", with_vector)):
+    # A vector file older than its plain file is left from an earlier run: a
+    # tiny drawing here, which would leave the main panel out of the count.
+    stale = shutil.copytree(normal, os.path.join(tmp, "stale"))
+    stale_vector = os.path.join(stale, "box_Main_vector.svg")
+    with open(stale_vector, "w") as f:
+        f.write('<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10"><rect width="10" height="10"/></svg>')
+    plain_time = os.stat(os.path.join(stale, "box_Main.svg")).st_mtime
+    os.utime(stale_vector, (plain_time - 60, plain_time - 60))
+
+    for name, folder in (("normal", normal), ("separate files", separate), ("vector beside plain", with_vector),
+                         ("stale vector beside plain", stale)):
         png = os.path.join(tmp, name + ".png")
         run = subprocess.run([preview, folder, png], capture_output=True, text=True)
         if run.returncode != 0 or not os.path.exists(png):

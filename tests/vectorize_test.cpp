@@ -520,3 +520,34 @@ TEST(VectorProgram, PercentInThePathIsRefusedOnlyWhereCmdWouldExpandIt) {
                   actions_for("p%OS%q/box/box_Main_vector.svg") + "\np%OS%q/box/box_Main.svg\n");
     }
 }
+
+// A drawing written without conversion takes away the vector file an earlier
+// run left beside it, which would otherwise pass for the new drawing.
+TEST(VectorOutcome, ADrawingWrittenUnconvertedTakesAwayItsOldVectorFile) {
+    TempDir dir;
+    write_text(dir / "box.json", project_with(R"("box_Main": {}, "box_Top": {})"));
+    const fs::path stale = dir / "out/box/box_Main_vector.svg";
+    write_text(stale, "<svg>old</svg>");
+    const std::vector<std::string> base = {"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "--vectorize=false"};
+    const std::string removed = "Removed box_Main_vector.svg, left by an earlier run: it showed the old drawing\n";
+
+    std::vector<std::string> simulated = base;
+    simulated.push_back("-s");
+    RunResult r = run_program(simulated, dir.path());
+    EXPECT_TRUE(fs::exists(stale)) << "a simulation writes nothing and removes nothing";
+    EXPECT_EQ(r.out.find("Removed "), std::string::npos);
+
+    r = run_program(base, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_NE(r.out.find("Creation of SVG for box_Main successful.\n" + removed), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Removed ", r.out.find(removed) + 1), std::string::npos) << "box_Top had none";
+
+    // The project itself, kept where the vector file would be, stays.
+    const fs::path project = dir / "out/p_Main_vector/p_Main_vector.svg";
+    write_text(project, project_with(R"("p_Main": {})"));
+    r = run_program({"-j", project.string(), "-o", (dir / "out").string(), "-m", "3", "-b", "50", "--vectorize=false"},
+                    dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_text(project), project_with(R"("p_Main": {})"));
+}

@@ -1,17 +1,32 @@
 #!/usr/bin/env bash
-# Installs what building, testing and running the program need (Debian 12),
-# skipping what is already there.
+# Installs what the project needs on Debian 12, skipping what is already there.
+#
+#   ./setup.sh           building and running the program and its tools
+#   ./setup.sh --tests   that and what the test suite needs besides
+#
+# Installing takes root: run it as root, or as a user who may use sudo (a bare
+# Debian system has no sudo; install it as root first: apt-get install sudo).
 set -euo pipefail
 
-# clang and libclang-rt-14-dev (its sanitizer and libFuzzer runtimes) build
-# the fuzz targets.
-packages=(cmake g++ make libcxxopts-dev nlohmann-json3-dev libgtest-dev libxml2-utils librsvg2-bin
-          python3 python3-jsonschema help2man gzip dpkg-dev python3-pil fonts-dejavu-core
-          libstb-dev libfontconfig-dev clang libclang-rt-14-dev)
-# The Windows build: the MinGW-w64 cross compiler (POSIX threads), windres
-# for the manifest, GoogleTest's sources to build for Windows, and Wine to
-# run the tests. Wine's recommended extras (fonts, 32-bit Wine) are not needed.
-windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64 wine)
+# Building, running (Inkscape is the default converter), the man page made at
+# install time, and the picture tool tools/preview.
+packages=(cmake g++ make libcxxopts-dev nlohmann-json3-dev libstb-dev libfontconfig-dev fonts-dejavu-core
+          help2man gzip python3 python3-pil librsvg2-bin)
+windows_packages=()
+if [ "${1:-}" = "--tests" ]; then
+    # clang and libclang-rt-14-dev (its sanitizer and libFuzzer runtimes) build
+    # the fuzz targets; fontconfig's fc-match and a second sans-serif font
+    # show that the comparisons with Inkscape hold whatever font is preferred.
+    packages+=(libgtest-dev libxml2-utils python3-jsonschema dpkg-dev clang libclang-rt-14-dev
+               fontconfig fonts-liberation2)
+    # The Windows build: the MinGW-w64 cross compiler (POSIX threads), windres
+    # for the manifest, GoogleTest's sources to build for Windows, and Wine to
+    # run the tests. Wine's recommended extras (fonts, 32-bit Wine) are not needed.
+    windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64 wine)
+elif [ $# -gt 0 ]; then
+    echo "usage: $0 [--tests]" >&2
+    exit 2
+fi
 not_installed() {
     local package
     for package in "$@"; do
@@ -25,11 +40,19 @@ need_inkscape=0
 command -v inkscape >/dev/null 2>&1 || need_inkscape=1
 
 if [ ${#missing[@]} -gt 0 ] || [ ${#missing_windows[@]} -gt 0 ] || [ $need_inkscape -eq 1 ]; then
+    sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            echo "$0: these packages are missing and installing them needs root:" >&2
+            echo "  ${missing[*]} ${missing_windows[*]} $([ $need_inkscape -eq 1 ] && echo inkscape)" >&2
+            echo "Run $0 as root, or install sudo first (as root: apt-get install sudo)." >&2
+            exit 1
+        fi
+        sudo="sudo"
+    fi
     # Several builds on one machine may install at once; take turns.
     exec 9>"${TMPDIR:-/tmp}/svggenerator-setup.lock"
     flock 9
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
     export DEBIAN_FRONTEND=noninteractive
     $sudo apt-get update -qq
     [ ${#missing[@]} -gt 0 ] && $sudo apt-get install -o DPkg::Lock::Timeout=600 -y -qq "${missing[@]}"

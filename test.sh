@@ -5,7 +5,7 @@
 # of the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
-./setup.sh
+./setup.sh --tests
 
 jobs=$(nproc 2>/dev/null || echo 2)
 for preset in release asan; do

@@ -35,6 +35,13 @@ if(NOT CMAKE_CROSSCOMPILING AND NOT WIN32)
     DEPENDS svggenerator packaging/completion.bash.in packaging/completion.cmake
     COMMENT "Writing the bash completion from --help")
   set(outputs ${completion})
+  # A build of the program alone (--target svggenerator) has not made them
+  # yet: the install makes them first, whatever was built.
+  install(CODE "execute_process(COMMAND \"${CMAKE_COMMAND}\" --build \"${CMAKE_BINARY_DIR}\" --target svggenerator_docs
+                                RESULT_VARIABLE status)
+                if(NOT status EQUAL 0)
+                  message(FATAL_ERROR \"cannot make the man page and the bash completion\")
+                endif()")
   install(FILES ${completion} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
   if(HELP2MAN AND GZIP)

@@ -70,7 +70,7 @@ void draw_component(Component& component, const Pass& pass, const Arguments& arg
             draw_recess(component, args.recess_lines_per_mm, style, doc, out);
         }
         if (pass.text) {
-            draw_label(component, style, doc, out);
+            draw_label(component, style, doc, out, args.whole_label_numbers);
         }
     } catch (const UnwritableNumber& e) {
         fail_at(component.place, "", e.what());

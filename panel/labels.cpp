@@ -68,7 +68,7 @@ std::string escape_xml_text(const std::string& text) {
     return escaped;
 }
 
-void draw_label(Component& c, const LaserStyle& style, SectionDocument& doc, std::ostream& out) {
+void draw_label(Component& c, const LaserStyle& style, SectionDocument& doc, std::ostream& out, bool whole_numbers) {
     if (c.call_name == "Screen") {
         return;
     }
@@ -76,7 +76,11 @@ void draw_label(Component& c, const LaserStyle& style, SectionDocument& doc, std
     std::string label = c.call_name;
     if (label == "Knob" || label == "Button") {
         label += ' ';
-        append_float(label, static_cast<double>(c.label_number));
+        if (whole_numbers) {
+            label += std::to_string(c.label_number);
+        } else {
+            append_float(label, static_cast<double>(c.label_number));
+        }
     }
     if (label.empty()) {
         return;

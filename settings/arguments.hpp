@@ -35,6 +35,8 @@ struct Arguments {
     std::string vectorizer = "inkscape";
     // The labels' font for the builtin vectorizer; empty: the system's own.
     std::string font_file;
+    // Knobs and buttons numbered "Knob 3" rather than "Knob 3.00".
+    bool whole_label_numbers = false;
 };
 
 extern const std::string VERSION;

@@ -162,7 +162,9 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("vectorizer", "Vector converter: inkscape (the outside program) or builtin (in-process)",
          cxxopts::value<std::string>()->default_value("inkscape"), "")
         ("font-file", "Font file for the labels of the builtin vectorizer (default: the system's bold sans-serif)",
-         cxxopts::value<std::string>()->default_value(""), "");
+         cxxopts::value<std::string>(), "")
+        ("whole-label-numbers", "Number knobs and buttons as Knob 3 instead of Knob 3.00",
+         cxxopts::value<bool>()->default_value("false"), "");
     return options;
 }
 
@@ -207,7 +209,8 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     if (result.count("engrave-color") > 0) a.engrave_color = result["engrave-color"].as<std::string>();
     a.kerf = result["kerf"].as<float>();
     a.vectorizer = result["vectorizer"].as<std::string>();
-    a.font_file = result["font-file"].as<std::string>();
+    if (result.count("font-file") > 0) a.font_file = result["font-file"].as<std::string>();
+    a.whole_label_numbers = result["whole-label-numbers"].as<bool>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.

@@ -306,7 +306,7 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
 #endif
         const RunResult run = run_program(args, dir.path());
 #ifndef _WIN32
-        unsetenv("FONTCONFIG_FILE");
+        setenv("FONTCONFIG_FILE", pinned_fontconfig_file().c_str(), 1);
 #endif
         EXPECT_EQ(run.status, 0) << run.err;
         const fs::path plain = dir / "out" / "box" / "box_Main.svg";

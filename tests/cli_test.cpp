@@ -138,6 +138,8 @@ TEST(CliHelp, PrintsOnlyTheHelpTextEvenWithoutRequiredOptions) {
             EXPECT_NE(r.out.find(name), std::string::npos) << name;
         }
         EXPECT_EQ(r.out.find("== ZELKORA"), std::string::npos);
+        // An option whose description names its default shows no second one.
+        EXPECT_EQ(r.out.find("(default: \"\")"), std::string::npos);
         EXPECT_FALSE(fs::exists(ws.dir / "out"));
     }
 }
@@ -513,4 +515,15 @@ TEST(CliPlatformText, LineEndsAndPathSeparatorsAreThePlatformsOwn) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.raw_err, native_lines(refused.err));
     EXPECT_TRUE(refused.err.ends_with(usage_hint)) << refused.err;
+}
+
+TEST(CliSettingsReport, WholeLabelNumbersAreReportedOnlyWhenAsked) {
+    Workspace ws;
+    const RunResult plain = ws.run({"-s"});
+    EXPECT_EQ(plain.out.find("Whole label numbers"), std::string::npos);
+    const RunResult whole = ws.run({"-s", "--whole-label-numbers"});
+    EXPECT_NE(whole.out.find(default_inkscape_line + "\nWhole label numbers: Yes\n======================\n"),
+              std::string::npos)
+        << whole.out;
+    EXPECT_NE(whole.out.find("Creating text: Knob 1 for "), std::string::npos) << whole.out;
 }

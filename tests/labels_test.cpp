@@ -13,13 +13,13 @@ struct Labels {
 };
 
 // Labels the components of one section in key order, as the section walk does.
-Labels label_section(const std::string& section_json) {
+Labels label_section(const std::string& section_json, bool whole_numbers = false) {
     const json section = json::parse(section_json);
     SectionDocument doc;
     std::ostringstream out;
     for (const auto& [key, value] : section.items()) {
         Component c = read_component(key, value, Place{"test.json", "box_Main", {}});
-        draw_label(c, LaserStyle(), doc, out);
+        draw_label(c, LaserStyle(), doc, out, whole_numbers);
     }
     return {doc.svg, out.str()};
 }
@@ -120,4 +120,17 @@ TEST(Labels, TextIsEscapedForXml) {
                      RunError)
             << name;
     }
+}
+
+TEST(Labels, WholeNumbersLeaveOutTheDecimalsOfKnobsAndButtonsOnly) {
+    const std::string section = R"({"button1": {"id": 2, "call_name": "Button", "location_x": 1, "location_y": 1},
+        "fader1": {"id": -4, "call_name": "Knob", "location_x": 2, "location_y": 1},
+        "pot1": {"id": 0, "call_name": "Knob", "location_x": 3, "location_y": 1},
+        "pot2": {"id": 7, "call_name": "Level 2.5", "location_x": 4, "location_y": 1}})";
+    EXPECT_EQ(label_section(section, true).console,
+              "Creating text: Button 2 for button1\nCreating text: Knob -4 for fader1\n"
+              "Creating text: Knob 1 for pot1\nCreating text: Level 2.5 for pot2\n");
+    EXPECT_EQ(label_section(section).console,
+              "Creating text: Button 2.00 for button1\nCreating text: Knob -4.00 for fader1\n"
+              "Creating text: Knob 1.00 for pot1\nCreating text: Level 2.5 for pot2\n");
 }

@@ -53,6 +53,10 @@ def large_regions(png, min_area=2000):
 
 
 failures = []
+# The help's description is a whole sentence, not the docstring's first line.
+help_text = " ".join(subprocess.run([preview, "--help"], capture_output=True, text=True).stdout.split())
+if "each labelled with its section name." not in help_text:
+    failures.append("--help cuts its description short: %s" % help_text[:200])
 with tempfile.TemporaryDirectory() as tmp:
     def draw(name, *extra):
         subprocess.run([program, "-j", project, "-o", os.path.join(tmp, name), "-m", "3", "-b", "50", "--recess",

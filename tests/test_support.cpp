@@ -3,6 +3,7 @@
 #include "settings/windows_api.hpp"
 #ifndef _WIN32
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <cstdlib>
@@ -262,3 +263,39 @@ RunResult run_program_after(const std::string& prefix, const std::vector<std::st
     return result;
 }
 #endif
+
+namespace {
+
+#ifndef _WIN32
+// Written under a name of its own and renamed, as test processes of one
+// suite start side by side and share it.
+std::string write_pinned_fontconfig() {
+    const fs::path folder = fs::temp_directory_path() / "svggenerator-test-fontconfig";
+    fs::create_directories(folder);
+    const fs::path file = folder / "fonts.conf";
+    const fs::path scratch = folder / ("fonts.conf." + std::to_string(getpid()));
+    {
+        std::ofstream out(scratch, std::ios::binary | std::ios::trunc);
+        out << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n"
+            << "  <dir>/usr/share/fonts/truetype/dejavu</dir>\n"
+            << "  <cachedir>" << (folder / "cache").string() << "</cachedir>\n</fontconfig>\n";
+    }
+    fs::rename(scratch, file);
+    setenv("FONTCONFIG_FILE", file.c_str(), 1);
+    return file.string();
+}
+#endif
+
+}  // namespace
+
+const std::string& pinned_fontconfig_file() {
+#ifdef _WIN32
+    static const std::string file;
+#else
+    static const std::string file = write_pinned_fontconfig();
+#endif
+    return file;
+}
+
+// Pinned before main, so that no test sees the machine's own preference.
+[[maybe_unused]] static const std::string& pinned_at_start = pinned_fontconfig_file();

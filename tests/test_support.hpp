@@ -100,3 +100,10 @@ int count_of(const std::string& text, const std::string& part);
 // A project with a 20 x 10 cm box and the given sections (JSON members text,
 // without the surrounding braces; may be empty).
 std::string project_with(const std::string& sections);
+
+// Fontconfig's setup for the tests and everything they start (the program and
+// Inkscape): it knows only DejaVu, so that a drawing compared with Inkscape's
+// means the same whatever fonts the machine prefers. FONTCONFIG_FILE names it
+// from before the first test on; a test that changes it sets it back to this.
+// Empty on Windows, which has no fontconfig.
+const std::string& pinned_fontconfig_file();

@@ -35,6 +35,10 @@ struct Arguments {
     std::string vectorizer = "inkscape";
     // The labels' font for the builtin vectorizer; empty: the system's own.
     std::string font_file;
+    // Finger joints between the panels; the defaults keep plain rectangles.
+    bool finger_joints = false;
+    float finger_width = 0;  // mm; 0: twice the material thickness
+    float finger_play = 0;   // mm every notch is widened by
 };
 
 extern const std::string VERSION;

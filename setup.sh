@@ -6,7 +6,7 @@ set -euo pipefail
 # clang and libclang-rt-14-dev (its sanitizer and libFuzzer runtimes) build
 # the fuzz targets.
 packages=(cmake g++ make libcxxopts-dev nlohmann-json3-dev libgtest-dev libxml2-utils librsvg2-bin
-          python3 python3-jsonschema help2man gzip dpkg-dev python3-pil fonts-dejavu-core
+          python3 python3-jsonschema help2man gzip dpkg-dev python3-pil fonts-dejavu-core python3-numpy
           libstb-dev libfontconfig-dev clang libclang-rt-14-dev)
 # The Windows build: the MinGW-w64 cross compiler (POSIX threads), windres
 # for the manifest, GoogleTest's sources to build for Windows, and Wine to

@@ -105,13 +105,14 @@ FingerReach finger_reach(const PanelJoints& joints, float thickness_mm) {
 
 namespace {
 
-// A point `out` px outside the edge at `along` px on its axis.
+// A point `out` px outside the edge at `along` px on its axis. Subtracting
+// from zero keeps a point on the edge at 0, where negating would write -0.00.
 Point on_edge(EdgeSide side, float along, float out, float width, float height) {
     switch (side) {
         case EdgeSide::top: return {along, -out};
         case EdgeSide::right: return {width + out, along};
         case EdgeSide::bottom: return {along, height + out};
-        case EdgeSide::left: return {-out, along};
+        case EdgeSide::left: return {0.0f - out, along};
     }
     return {};
 }

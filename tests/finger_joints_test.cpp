@@ -4,12 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <regex>
 
 #include "joints/finger_edges.hpp"
 #include "joints/outline_path.hpp"
 #include "panel/frame.hpp"
 #include "panel/screws.hpp"
+#include "ink_compare.hpp"
+#include "panel/vectorize.hpp"
 #include "test_support.hpp"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -205,4 +211,42 @@ TEST(FingerJoints, OptionsReportAndWarnings) {
     run = run_program(base, dir.path());
     EXPECT_EQ(run.err.find("finger"), std::string::npos) << run.err;
     EXPECT_EQ(run.out.find("Finger"), std::string::npos) << run.out;
+}
+
+// The jointed outline of every panel of the example, in its own file, as the
+// clients a maker uses see it: well-formed XML, one closed path after the
+// builtin vectorizer, and Inkscape's conversion drawing the same.
+TEST(FingerJoints, OutlineFilesOpenInXmllintTheBuiltinVectorizerAndInkscape) {
+    TempDir dir;
+    fs::copy_file(source_dir() / "examples" / "midi_controller.json", dir / "box.json");
+    const RunResult run = run_program({"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "-e", "--keep-files",
+                                       "--vectorizer", "builtin", "--finger-joints"},
+                                      dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<fs::path> plain;
+    for (const char* section : {"box_Back", "box_Front", "box_Left", "box_Main", "box_Right", "box_Top"}) {
+        const fs::path file = dir / ("out/box/" + std::string(section) + "_outline.svg");
+        const std::string converted = read_text(vector_path_for(file));
+        if (can_check_xml) {
+            EXPECT_TRUE(parses_as_xml(file)) << file;
+            EXPECT_TRUE(parses_as_xml(vector_path_for(file))) << file;
+        }
+        EXPECT_EQ(count_of(converted, "<path "), 1) << converted;
+        EXPECT_EQ(count_of(converted, "<rect"), 0) << converted;
+        EXPECT_EQ(converted.find("-0.00"), std::string::npos) << converted;
+        EXPECT_TRUE(std::regex_search(converted, std::regex("<path d=\"M[-0-9.,]+( L[-0-9.,]+){11,} Z\"")))
+            << converted;
+        plain.push_back(file);
+    }
+    REQUIRE_INKSCAPE_OR_SKIP();
+    convert_with_inkscape(plain);
+    for (const fs::path& file : plain) {
+        if (can_check_xml) {
+            EXPECT_TRUE(parses_as_xml(inkscape_file_for(file))) << file;
+        }
+        EXPECT_NE(read_text(inkscape_file_for(file)).find("<path"), std::string::npos) << file;
+        const InkComparison result = compare_renderings(vector_path_for(file), inkscape_file_for(file));
+        EXPECT_GT(result.inked, 0) << file;
+        EXPECT_LE(result.share(), 0.03) << file << ": " << result.differ << " of " << result.inked;
+    }
 }

@@ -109,7 +109,7 @@ namespace {
 // from zero keeps a point on the edge at 0, where negating would write -0.00.
 Point on_edge(EdgeSide side, float along, float out, float width, float height) {
     switch (side) {
-        case EdgeSide::top: return {along, -out};
+        case EdgeSide::top: return {along, 0.0f - out};
         case EdgeSide::right: return {width + out, along};
         case EdgeSide::bottom: return {along, height + out};
         case EdgeSide::left: return {0.0f - out, along};

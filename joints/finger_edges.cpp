@@ -1,6 +1,7 @@
 #include "joints/finger_edges.hpp"
 
 #include <cmath>
+#include <utility>
 
 #include "panel/screws.hpp"
 

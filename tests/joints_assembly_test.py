@@ -3,7 +3,8 @@
 put together in 3D, fill exactly the space of the butt-jointed box: no point
 belongs to two panels and none is missing, for both sizings and two
 thicknesses. With a kerf the outlines may differ from the butt-jointed box
-only within the kerf of a panel's face. Every outline also fits its page.
+only within the kerf of a panel's face, and play opens gaps only beside the
+joints. Every outline also fits its page.
 
 Usage: joints_assembly_test.py PROGRAM"""
 import os
@@ -21,12 +22,12 @@ MARGIN = 1.0  # mm of empty space around the box in the grid
 
 SECTIONS = ["box_Main", "box_Bottom", "box_Back", "box_Front", "box_Left", "box_Right"]
 
-# (outer sizing, T, finger width, W, H, BH in mm). The strips are whole
-# multiples of the finger width, so every joint line falls on a grid line
+# (outer sizing, T, finger width (None: the default 2T), W, H, BH in mm). The
+# strips are whole multiples of the finger width, so every joint line falls on a grid line
 # (cell centres stay an eighth of a millimetre from it, far beyond the 0.01 px
 # of the written numbers).
 BOXES = [
-    (False, 3.0, 7.0, 63.0, 49.0, 29.0),
+    (False, 3.0, None, 66.0, 54.0, 24.0),
     (True, 3.0, 7.0, 69.0, 49.0, 41.0),
     (False, 4.0, 8.0, 72.0, 56.0, 32.0),
     (True, 4.0, 8.0, 80.0, 56.0, 48.0),
@@ -164,7 +165,7 @@ failures = []
 with tempfile.TemporaryDirectory() as folder:
     for box in BOXES:
         name = "%s sizing, T = %g" % ("outer" if box[0] else "inner", box[1])
-        joints = ["--finger-joints", "--finger-width", "%g" % box[2]]
+        joints = ["--finger-joints"] + (["--finger-width", "%g" % box[2]] if box[2] else [])
         butt_count, butt_label = assemble(box, run(folder, box, []))
         count, label = assemble(box, run(folder, box, joints))
         if butt_count.max() > 1:
@@ -180,6 +181,15 @@ with tempfile.TemporaryDirectory() as folder:
             failures.append("%s: %d cells in two panels, %d missing, %d beyond the box" % (name, overlap, missing, extra))
         if moved == 0:
             failures.append(name + ": no cell changed panel, so no joint was drawn")
+        if box == BOXES[1] or box == BOXES[2]:
+            # 0.5 mm play: every notch a cell wider on either side, nothing more.
+            play_count, _ = assemble(box, run(folder, box, joints + ["--finger-play", "0.5"]))
+            gaps = (butt_count > 0) & (play_count == 0)
+            print("%s, play 0.5 mm: %d cells left open, all beside a joint: %s"
+                  % (name, int(gaps.sum()), not (gaps & ~near_a_face(label, 1)).any()))
+            if play_count.max() > 1 or ((butt_count == 0) & (play_count > 0)).any() or not gaps.any() or \
+                    (gaps & ~near_a_face(label, 1)).any():
+                failures.append(name + " with play: overlaps, cells beyond the box, or gaps away from a joint")
         if box == BOXES[0] or box == BOXES[3]:
             # 0.5 mm kerf: every outline half of it (one cell) further out.
             kerf_count, _ = assemble(box, run(folder, box, joints + ["--kerf", "0.5"]))

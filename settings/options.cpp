@@ -187,7 +187,7 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
          cxxopts::value<std::string>()->default_value(""), "")
         ("finger-joints", "Join the panels with finger joints instead of butt joints",
          cxxopts::value<bool>()->default_value("false"), "")
-        ("finger-width", "Least length of a finger in mm (default: twice the material thickness)",
+        ("finger-width", "Least length of a finger in mm; 0 takes twice the material thickness",
          cxxopts::value<float>()->default_value("0"), "")
         ("finger-play", "Width in mm every notch of a finger joint is widened by, for a looser fit",
          cxxopts::value<float>()->default_value("0"), "");

@@ -16,9 +16,10 @@ windows_packages=()
 if [ "${1:-}" = "--tests" ]; then
     # clang and libclang-rt-14-dev (its sanitizer and libFuzzer runtimes) build
     # the fuzz targets; fontconfig's fc-match and a second sans-serif font
-    # show that the comparisons with Inkscape hold whatever font is preferred.
+    # show that the comparisons with Inkscape hold whatever font is preferred;
+    # numpy rasterises the assembled box of finger-jointed panels.
     packages+=(libgtest-dev libxml2-utils python3-jsonschema dpkg-dev clang libclang-rt-14-dev
-               fontconfig fonts-liberation2)
+               fontconfig fonts-liberation2 python3-numpy)
     # The Windows build: the MinGW-w64 cross compiler (POSIX threads), windres
     # for the manifest, GoogleTest's sources to build for Windows, and Wine to
     # run the tests. Wine's recommended extras (fonts, 32-bit Wine) are not needed.

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "joints/joint_warnings.hpp"
+#include "joints/outline_path.hpp"
 #include "panel/cutouts.hpp"
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
@@ -107,7 +109,8 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
     const PanelSize size = checked_panel_size(key, box, args, style, place);
     SectionDocument doc;
     doc.svg.reserve(2 * piece_bytes);
-    doc.svg += prepare_header(size.width, size.height, whole_font_size(args.font_size), style);
+    doc.svg += prepare_header(size.width, size.height, whole_font_size(args.font_size), style,
+                              finger_margins(section_kind(key), box, args));
     for (const auto& [component_key, value] : section_members(section, place)) {
         Component component = read_component(component_key, *value, place);
         draw_component(component, pass, args, style, doc, context.out);
@@ -121,7 +124,9 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
     } catch (const UnwritableNumber& e) {
         fail_at(place, "", std::string("screws: ") + e.what());
     }
-    doc.svg += draw_board(size.width, size.height, pass.outline, style);
+    doc.svg += args.finger_joints
+                   ? draw_jointed_board(section_kind(key), size.width, size.height, pass.outline, box, args, style)
+                   : draw_board(size.width, size.height, pass.outline, style);
     doc.svg += svg_footer;
     check_document_size(doc, place);
     pass_on(doc, file, context, place);
@@ -175,6 +180,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         build_section(key, section, box, pass, args, style, place, context, args.simulate ? nullptr : &file);
         if (!context.design_warned) {
             warn_about_section(key, section, box, args, place, context.err);
+            warn_about_joints(key, section, box, args, place, context.err);
         }
         if (args.simulate) {
             continue;

@@ -7,6 +7,7 @@
 #include "panel/fixed_text.hpp"
 
 #include "panel/panel.hpp"
+#include "panel/screws.hpp"
 
 const float cm_to_px = 37.795f;
 
@@ -112,40 +113,47 @@ float page_size(float panel_size, float kerf) { return kerf > 0 ? panel_size + k
 
 // The size attributes of <svg>: px user units, or with --physical-size
 // millimetres and a viewBox that maps the same px drawing onto them.
-std::string page_attributes(float width_cm, float height_cm, const LaserStyle& style) {
-    const std::string width_px = format_float_as_str(page_size(cm_to_px * width_cm, style.kerf_px()), 2);
-    const std::string height_px = format_float_as_str(page_size(cm_to_px * height_cm, style.kerf_px()), 2);
+std::string page_attributes(float width_cm, float height_cm, const LaserStyle& style, const PageMargins& margins) {
+    const float extra_width = margins.left + margins.right;
+    const float extra_height = margins.top + margins.bottom;
+    const std::string width_px =
+        format_float_as_str(page_size(cm_to_px * width_cm, style.kerf_px()) + mm_to_px(extra_width), 2);
+    const std::string height_px =
+        format_float_as_str(page_size(cm_to_px * height_cm, style.kerf_px()) + mm_to_px(extra_height), 2);
     if (!style.physical_size()) {
         return "width=\"" + width_px + "\" height=\"" + height_px + "\"";
     }
-    return "width=\"" + format_float_as_str(page_size(width_cm * 10.0f, style.kerf_mm()), 2) + "mm\" height=\"" +
-           format_float_as_str(page_size(height_cm * 10.0f, style.kerf_mm()), 2) + "mm\" viewBox=\"0 0 " +
-           width_px + " " + height_px + "\"";
+    return "width=\"" + format_float_as_str(page_size(width_cm * 10.0f, style.kerf_mm()) + extra_width, 2) +
+           "mm\" height=\"" + format_float_as_str(page_size(height_cm * 10.0f, style.kerf_mm()) + extra_height, 2) +
+           "mm\" viewBox=\"0 0 " + width_px + " " + height_px + "\"";
 }
 
 // The group that holds the whole drawing. With a kerf it moves the panel by
 // half the kerf, so everything keeps its place on the panel while the page
-// grows around it; the coordinates inside stay those of the panel.
-std::string drawing_group(const LaserStyle& style) {
-    if (!(style.kerf_px() > 0)) {
+// grows around it; the coordinates inside stay those of the panel. Margins
+// move it further.
+std::string drawing_group(const LaserStyle& style, const PageMargins& margins) {
+    if (!(style.kerf_px() > 0) && margins.left == 0 && margins.top == 0) {
         return "<g>";
     }
+    const float half_kerf = style.kerf_px() > 0 ? style.kerf_px() / 2 : 0.0f;
     std::string group = "<g transform=\"translate(";
-    append_float(group, style.kerf_px() / 2);
+    append_float(group, half_kerf + mm_to_px(margins.left));
     group += ',';
-    append_float(group, style.kerf_px() / 2);
+    append_float(group, half_kerf + mm_to_px(margins.top));
     return group + ")\">";
 }
 
 }  // namespace
 
-std::string prepare_header(float width_cm, float height_cm, int font_size_px, const LaserStyle& style) {
+std::string prepare_header(float width_cm, float height_cm, int font_size_px, const LaserStyle& style,
+                           const PageMargins& margins) {
     std::string header = svg_header;
     replace_first(header, "width=\"{current_width_px}\" height=\"{current_height_px}\"",
-                  page_attributes(width_cm, height_cm, style));
+                  page_attributes(width_cm, height_cm, style, margins));
     replace_first(header, "{font_size_px}", format_float_as_str(font_size_px, 2));
     replace_first(header, "fill: #000;", "fill: " + style.text_fill() + ";");
-    header.replace(header.rfind("<g>"), 3, drawing_group(style));
+    header.replace(header.rfind("<g>"), 3, drawing_group(style, margins));
     return header;
 }
 

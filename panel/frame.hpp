@@ -30,10 +30,18 @@ void open_circle(std::string& out, float cx, float cy, float r);
 // the origin and moves its centre to (x, y).
 void append_turn(std::string& out, float x, float y, int degrees);
 
+// Room (mm) the page keeps beyond each edge of the panel, for parts of the
+// outline that stand out of it, such as the fingers of a joint.
+struct PageMargins {
+    float left = 0, top = 0, right = 0, bottom = 0;
+};
+
 // The header with the panel size (cm, converted to px) and the font size
 // filled in. The style may give the page in millimetres, colour the labels,
-// and grow the page by the kerf with the content moved by half of it.
-std::string prepare_header(float width_cm, float height_cm, int font_size_px, const LaserStyle& style);
+// and grow the page by the kerf with the content moved by half of it. The
+// margins grow the page further and move the content by the left and top ones.
+std::string prepare_header(float width_cm, float height_cm, int font_size_px, const LaserStyle& style,
+                           const PageMargins& margins = {});
 
 // The border rectangle around the whole panel, or nothing when outline is off.
 // With a kerf it runs half the kerf outside the panel's edge.

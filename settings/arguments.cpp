@@ -15,6 +15,16 @@ void print_laser_settings(const Arguments& a, std::ostream& out) {
     if (a.kerf != 0) out << "Kerf: " << a.kerf << " mm" << std::endl;
 }
 
+// Shown only when the joints are on; the width is the one in use.
+void print_finger_settings(const Arguments& a, std::ostream& out) {
+    if (!a.finger_joints) return;
+    const float width = a.finger_width > 0 ? a.finger_width : 2 * a.material_thickness;
+    out << "Finger joints: Yes (segments at least " << width << " mm long";
+    if (a.finger_width <= 0) out << ", twice the material thickness";
+    out << ")" << std::endl;
+    if (a.finger_play != 0) out << "Finger play: " << a.finger_play << " mm" << std::endl;
+}
+
 }  // namespace
 
 bool has_output_layer(const Arguments& args) {
@@ -62,6 +72,7 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
     if (a.whole_label_numbers) {
         out << "Whole label numbers: Yes" << std::endl;
     }
+    print_finger_settings(a, out);
     out << "======================" << std::endl;
 }
 

@@ -37,6 +37,10 @@ struct Arguments {
     std::string font_file;
     // Knobs and buttons numbered "Knob 3" rather than "Knob 3.00".
     bool whole_label_numbers = false;
+    // Finger joints between the panels; the defaults keep plain rectangles.
+    bool finger_joints = false;
+    float finger_width = 0;  // mm; 0: twice the material thickness
+    float finger_play = 0;   // mm every notch is widened by
 };
 
 extern const std::string VERSION;

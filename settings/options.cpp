@@ -59,7 +59,7 @@ bool fits_int(const std::string& text) {
 bool is_float_option(const std::string& name) {
     return name == "material-thickness" || name == "box-height-3d" || name == "recess-lines-per-mm" ||
            name == "screw-size-top" || name == "screw-size-bottom" || name == "screw-head-diameter" ||
-           name == "screw-extra-margin" || name == "kerf";
+           name == "screw-extra-margin" || name == "kerf" || name == "finger-width" || name == "finger-play";
 }
 
 void refuse_partial_numbers(const cxxopts::ParseResult& result) {
@@ -114,6 +114,28 @@ void refuse_negative_sizes(const Arguments& a) {
     }
 }
 
+// Segments shorter than the material would leave fingers thinner than they
+// are long; the play and the kerf must leave the notches' neighbours standing.
+void check_finger_settings(const Arguments& a) {
+    if (!(a.finger_width >= 0.0f) || !std::isfinite(a.finger_width) ||
+        (a.finger_width > 0.0f && a.finger_width < a.material_thickness)) {
+        refuse_value("finger-width", "0 (twice the material thickness) or at least the material thickness");
+    }
+    if (!(a.finger_play >= 0.0f) || !std::isfinite(a.finger_play)) {
+        refuse_value("finger-play", "a number of 0 or more");
+    }
+    if (!a.finger_joints) return;
+    if (!(a.material_thickness > 0.0f)) {
+        refuse_value("material-thickness", "greater than 0 for finger joints");
+    }
+    if (!(a.finger_play < a.material_thickness)) {
+        refuse_value("finger-play", "smaller than the material thickness");
+    }
+    if (!(a.kerf < a.material_thickness)) {
+        refuse_value("kerf", "smaller than the material thickness for finger joints");
+    }
+}
+
 }  // namespace
 
 std::string quoted_option(const std::string& name) { return open_quote + name + close_quote; }
@@ -164,7 +186,13 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("font-file", "Font file for the labels of the builtin vectorizer (default: the system's bold sans-serif)",
          cxxopts::value<std::string>(), "")
         ("whole-label-numbers", "Number knobs and buttons as Knob 3 instead of Knob 3.00",
-         cxxopts::value<bool>()->default_value("false"), "");
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("finger-joints", "Join the panels with finger joints instead of butt joints",
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("finger-width", "Least length of a finger in mm; 0 takes twice the material thickness",
+         cxxopts::value<float>()->default_value("0"), "")
+        ("finger-play", "Width in mm every notch of a finger joint is widened by, for a looser fit",
+         cxxopts::value<float>()->default_value("0"), "");
     return options;
 }
 
@@ -211,6 +239,9 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.vectorizer = result["vectorizer"].as<std::string>();
     if (result.count("font-file") > 0) a.font_file = result["font-file"].as<std::string>();
     a.whole_label_numbers = result["whole-label-numbers"].as<bool>();
+    a.finger_joints = result["finger-joints"].as<bool>();
+    a.finger_width = result["finger-width"].as<float>();
+    a.finger_play = result["finger-play"].as<float>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.
@@ -222,5 +253,6 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
         refuse_value("vectorizer", "inkscape or builtin, not " + quoted_option(a.vectorizer));
     }
     refuse_negative_sizes(a);
+    check_finger_settings(a);
     return a;
 }

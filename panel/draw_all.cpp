@@ -19,6 +19,7 @@
 #include "panel/section.hpp"
 #include "panel/vectorize.hpp"
 #include "panel/warnings.hpp"
+#include "parts/resolve.hpp"
 #include "settings/passes.hpp"
 
 namespace fs = std::filesystem;
@@ -151,7 +152,8 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         fail_at(Place{json_file, {}, {}}, "", "separate files read the project once per layer, so it must be a "
                                               "regular file, not a pipe or device");
     }
-    const json project = load_project(json_file);
+    json project = load_project(json_file);
+    resolve_parts(project, context.parts, json_file);
     const BoxSize box = read_box_size(project, json_file);
     const fs::path folder = output_folder(json_file, output_directory);
     create_output_folder(folder);

@@ -8,6 +8,7 @@
 
 class CommandRunner;
 class VectorConverter;
+struct PartLibrary;
 
 // Pixels per centimetre in every SVG this program writes.
 extern const float cm_to_px;
@@ -33,6 +34,8 @@ struct RunContext {
     bool design_warned = false;
     // What the run may still write; every pass of the run draws on it.
     std::uintmax_t write_budget = max_run_write_bytes;
+    // The named parts components may use; none: no library was loaded.
+    const PartLibrary* parts = nullptr;
 };
 
 // Takes `bytes` from the run's write budget; false, taking nothing, when they

@@ -11,6 +11,7 @@
 
 #include "panel/panel.hpp"
 #include "panel/project_limits.hpp"
+#include "parts/resolve.hpp"
 #include "settings/utf8_path.hpp"
 
 json load_project(const std::string& path) {
@@ -211,5 +212,6 @@ Component read_component(const std::string& key, const json& value, const Place&
         optional_float(value, "visible_width", at, c.drill_width / cm_to_px) * cm_to_px, "visible_width", at);
     c.visible_height = size_px(
         optional_float(value, "visible_height", at, c.drill_height / cm_to_px) * cm_to_px, "visible_height", at);
+    c.part_holes = resolved_part_holes(value);
     return c;
 }

@@ -35,6 +35,8 @@ struct Arguments {
     std::string vectorizer = "inkscape";
     // The labels' font for the builtin vectorizer; empty: the system's own.
     std::string font_file;
+    // The user's own parts library over the shipped one; empty: none.
+    std::string parts;
 };
 
 extern const std::string VERSION;

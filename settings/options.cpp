@@ -162,7 +162,10 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("vectorizer", "Vector converter: inkscape (the outside program) or builtin (in-process)",
          cxxopts::value<std::string>()->default_value("inkscape"), "")
         ("font-file", "Font file for the labels of the builtin vectorizer (default: the system's bold sans-serif)",
-         cxxopts::value<std::string>()->default_value(""), "");
+         cxxopts::value<std::string>()->default_value(""), "")
+        ("parts", "Your own parts library (JSON); its parts replace shipped parts of the same name",
+         cxxopts::value<std::string>(), "")
+        ("list-parts", "List the known parts with their sizes in mm and quit", cxxopts::value<bool>(), "");
     return options;
 }
 
@@ -196,6 +199,7 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.kerf = result["kerf"].as<float>();
     a.vectorizer = result["vectorizer"].as<std::string>();
     a.font_file = result["font-file"].as<std::string>();
+    if (result.count("parts") > 0) a.parts = result["parts"].as<std::string>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.

@@ -53,6 +53,8 @@ done
 [ -z "$(complete_words svggenerator -m '')" ] || fail "-m offers words for a number"
 [ "$(complete_words svggenerator --font-file b | sort | tr '\n' ' ')" = "box.json boxes " ] ||
     fail "--font-file does not complete files"
+[ "$(complete_words svggenerator --parts b | sort | tr '\n' ' ')" = "box.json boxes " ] ||
+    fail "--parts does not complete files"
 [ "$(complete_words svggenerator --vectorizer b)" = "builtin" ] || fail "--vectorizer does not offer builtin"
 
 # The Debian package: dependencies from the libraries, Inkscape recommended.

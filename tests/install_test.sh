@@ -27,7 +27,8 @@ diff -r "$source_dir/tests/reference/normal" "$work/out/midi_controller" >/dev/n
 
 # The installed program finds the installed parts library, and the library
 # its schema.
-"$prefix/bin/svggenerator" --list-parts | grep -qxF "  $share/parts.json" ||
+listed=$("$prefix/bin/svggenerator" --list-parts)
+grep -qxF "  $share/parts.json" <<<"$listed" ||
     fail "the installed program does not find $share/parts.json"
 [ -f "$share/schema/parts.schema.json" ] || fail "the parts schema is not installed"
 

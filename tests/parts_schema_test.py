@@ -4,7 +4,8 @@ must agree: the library passes its schema and names a source for every part,
 the project schema offers exactly the shipped names (and accepts others), and
 a broken library is refused by the schema and by the program alike.
 
-Usage: parts_schema_test.py PARTS_SCHEMA PARTS_JSON PROJECT_SCHEMA PROGRAM
+Usage: parts_schema_test.py PARTS_SCHEMA PARTS_JSON PROJECT_SCHEMA PROGRAM README
+The README's table must list every shipped part.
 Runs with Debian's python3-jsonschema (draft 2020-12)."""
 import json
 import os
@@ -14,7 +15,7 @@ import tempfile
 
 import jsonschema
 
-parts_schema_path, parts_path, project_schema_path, program = sys.argv[1:5]
+parts_schema_path, parts_path, project_schema_path, program, readme_path = sys.argv[1:6]
 failures = []
 
 
@@ -35,6 +36,12 @@ if len(parts) < 20:
 for name, part in parts.items():
     if not str(part.get("source", "")).strip():
         failures.append(f"part '{name}' names no source")
+
+with open(readme_path, encoding="utf-8") as f:
+    readme = f.read()
+for name in parts:
+    if f"| `{name}` |" not in readme:
+        failures.append(f"README's parts table lacks '{name}'")
 
 # The project schema completes exactly the shipped names and accepts others.
 project_schema = load(project_schema_path)

@@ -11,6 +11,8 @@
 #include "panel/memory_reserve.hpp"
 #include "panel/panel.hpp"
 #include "panel/vectorize.hpp"
+#include "parts/listing.hpp"
+#include "parts/location.hpp"
 #include "settings/arguments.hpp"
 #include "settings/command_line.hpp"
 #include "settings/options.hpp"
@@ -47,6 +49,12 @@ int run(int argc, char** argv) {
         std::cout << options.help() << std::endl;
         return 0;
     }
+    const std::filesystem::path program = program_file(argc > 0 ? argv[0] : nullptr);
+    if (result.count("list-parts") > 0 && result["list-parts"].as<bool>()) {
+        print_part_list(load_run_library(program, result.count("parts") > 0 ? result["parts"].as<std::string>() : ""),
+                        std::cout);
+        return 0;
+    }
     Arguments args = read_arguments(result);
     print_banner(std::cout);
     print_settings_report(args, std::cout);
@@ -54,8 +62,10 @@ int run(int argc, char** argv) {
         return status_usage;
     }
 
+    const PartLibrary parts = load_run_library(program, args.parts);
     SystemCommandRunner commands;
     RunContext context{std::cout, std::cerr, commands};
+    context.parts = &parts;
     BuiltinConverter builtin;
     if (args.vectorizer == "builtin") {
         context.converter = &builtin;

@@ -12,6 +12,7 @@
 #include "panel/errors.hpp"
 #include "panel/panel.hpp"
 #include "panel/vectorize.hpp"
+#include "parts/library.hpp"
 #include "vector/builtin_vectorizer.hpp"
 #include "settings/arguments.hpp"
 #include "settings/passes.hpp"
@@ -89,6 +90,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostream null_stream(nullptr);
     FailingCommands commands;
     RunContext context{null_stream, null_stream, commands};
+    // Two small parts, round and turned holes both, for the "part" key.
+    static const PartLibrary parts = parse_part_library(
+        R"({"parts": {"din": {"description": "d", "source": "s", "drill_diameter": 15.6, "holes":)"
+        R"( [{"x": 10.8, "y": 0, "diameter": 3.2}]}, "pot": {"description": "p", "source": "s", "drill_width": 7,)"
+        R"( "drill_height": 5, "holes": [{"x": 0, "y": -7.35, "width": 2.5, "height": 1.15}]}}})",
+        "fuzz-parts.json");
+    context.parts = &parts;
     BuiltinConverter builtin;
     if (args.vectorizer == "builtin") context.converter = &builtin;
     try {

@@ -19,6 +19,10 @@ install(TARGETS svggenerator RUNTIME DESTINATION ${program_dir})
 # "$schema" member still finds the schema once installed.
 install(FILES schema/project.schema.json DESTINATION ${data_dir}/schema)
 install(DIRECTORY examples/ DESTINATION ${data_dir}/examples)
+# The shipped parts library: share/svggenerator/parts.json, or beside the exe
+# on Windows; the program looks in both places relative to itself.
+install(FILES parts/parts.json DESTINATION ${data_dir})
+install(FILES schema/parts.schema.json DESTINATION ${data_dir}/schema)
 install(FILES README.md packaging/copyright DESTINATION ${doc_dir})
 
 # The man page and the completion are made from the built program's --help

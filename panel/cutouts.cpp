@@ -2,6 +2,7 @@
 
 #include "panel/frame.hpp"
 #include "panel/panel.hpp"
+#include "parts/holes.hpp"
 
 namespace {
 
@@ -13,9 +14,7 @@ float drawn_size(const Component& c, const char* key, float size, const LaserSty
     return size_inside_kerf(size, style.kerf_px());
 }
 
-}  // namespace
-
-void draw_cutout(const Component& c, const LaserStyle& style, std::string& svg) {
+void draw_main_cutout(const Component& c, const LaserStyle& style, std::string& svg) {
     if (c.has("drill_diameter") && c.drill_diameter > 0) {
         open_circle(svg, c.x, c.y, drawn_size(c, "drill_diameter", c.drill_diameter, style) / 2);
         svg += style.paint(Mark::cut);
@@ -34,4 +33,11 @@ void draw_cutout(const Component& c, const LaserStyle& style, std::string& svg) 
         append_turn(svg, c.x, c.y, c.rotation);
     }
     svg += "/>";
+}
+
+}  // namespace
+
+void draw_cutout(const Component& c, const LaserStyle& style, std::string& svg) {
+    draw_main_cutout(c, style, svg);
+    draw_part_holes(c, style, svg);
 }

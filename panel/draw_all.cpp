@@ -21,6 +21,7 @@
 #include "panel/section.hpp"
 #include "panel/vectorize.hpp"
 #include "panel/warnings.hpp"
+#include "parts/resolve.hpp"
 #include "settings/passes.hpp"
 
 namespace fs = std::filesystem;
@@ -149,7 +150,9 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
               const Arguments& args, RunContext& context) {
     const Pass pass{text, components, outline, recess, screw_size_top, screw_size_bottom, screw_head_diameter};
     if (!context.project || context.project_file != json_file) {
-        context.project = std::make_shared<const json>(load_project(json_file));
+        json loaded = load_project(json_file);
+        resolve_parts(loaded, context.parts, json_file);
+        context.project = std::make_shared<const json>(std::move(loaded));
         context.project_file = json_file;
     }
     const json& project = *context.project;

@@ -30,6 +30,8 @@ std::string quoted(const std::string& name) {
 
 }  // namespace
 
+std::string quoted_name(const std::string& name) { return quoted(name); }
+
 std::string describe_place(const Place& place, const std::string& key) {
     std::string text = "project file " + quoted(place.file);
     if (!place.section.empty()) {

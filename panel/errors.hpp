@@ -46,4 +46,7 @@ struct Place {
 // parts that are empty; names are quoted with control characters shown.
 std::string describe_place(const Place& place, const std::string& key);
 
+// A name from a file in double quotes, control characters shown as \uXXXX.
+std::string quoted_name(const std::string& name);
+
 [[noreturn]] void fail_at(const Place& place, const std::string& key, const std::string& problem);

@@ -10,6 +10,7 @@
 
 class CommandRunner;
 class VectorConverter;
+struct PartLibrary;
 
 // Pixels per centimetre in every SVG this program writes.
 extern const float cm_to_px;
@@ -39,6 +40,8 @@ struct RunContext {
     // run draw from it, so it is read once, even from a pipe.
     std::shared_ptr<const nlohmann::json> project{};
     std::string project_file{};  // the path it was read from
+    // The named parts components may use; none: no library was loaded.
+    const PartLibrary* parts = nullptr;
 };
 
 // Takes `bytes` from the run's write budget; false, taking nothing, when they

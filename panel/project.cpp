@@ -11,6 +11,7 @@
 
 #include "panel/panel.hpp"
 #include "panel/project_limits.hpp"
+#include "parts/resolve.hpp"
 #include "settings/utf8_path.hpp"
 
 json load_project(const std::string& path) {
@@ -214,5 +215,6 @@ Component read_component(const std::string& key, const json& value, const Place&
     c.drill_height = rectangle_px(value, "drill_height", at, c.drill_diameter / cm_to_px * cm_to_px);
     c.visible_width = rectangle_px(value, "visible_width", at, c.drill_width / cm_to_px * cm_to_px);
     c.visible_height = rectangle_px(value, "visible_height", at, c.drill_height / cm_to_px * cm_to_px);
+    c.part_holes = resolved_part_holes(value);
     return c;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "panel/errors.hpp"
+#include "parts/part.hpp"
 
 using json = nlohmann::json;
 
@@ -34,6 +35,7 @@ struct Component {
     float drill_height = 0;
     float visible_width = 0;
     float visible_height = 0;
+    std::vector<PartHole> part_holes;  // a named part's extra holes, mm from the centre
 
     bool has(const char* member) const { return object->contains(member); }
 };

@@ -11,11 +11,13 @@
 #include "panel/outlines.hpp"
 #include "panel/panel.hpp"
 #include "panel/screws.hpp"
+#include "parts/holes.hpp"
 
 namespace {
 
 const char* const known_keys[] = {"call_name",      "drill_diameter", "drill_height",  "drill_width",
-                                  "id",             "location_x",     "location_y",    "rotation",
+                                  "id",             "location_x",     "location_y",    "part",
+                                  "rotation",
                                   "visible_diameter", "visible_height", "visible_width"};
 
 // Shapes closer than this (px, a few thousandths of a millimetre) only touch.
@@ -211,6 +213,11 @@ void warn_about_section(const std::string& key, const json& section, const BoxSi
         if (cutout) {
             warn_screw_overlap(c.place, *cutout, screws, err);
             cutouts.push_back({cutouts.size(), c.key, *cutout, bounds_of(*cutout)});
+        }
+        for (const Outline& hole : part_hole_outlines(c)) {
+            warn_beyond_panel(c.place, "a hole of the part", hole, width, height, err);
+            warn_screw_overlap(c.place, hole, screws, err);
+            cutouts.push_back({cutouts.size(), c.key, hole, bounds_of(hole)});
         }
     }
     warn_overlaps(std::move(cutouts), place, err);

@@ -73,6 +73,9 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
         out << "Whole label numbers: Yes" << std::endl;
     }
     print_finger_settings(a, out);
+    if (!a.parts.empty()) {
+        out << "Parts file: " << a.parts << std::endl;
+    }
     out << "======================" << std::endl;
 }
 

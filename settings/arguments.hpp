@@ -41,6 +41,8 @@ struct Arguments {
     bool finger_joints = false;
     float finger_width = 0;  // mm; 0: twice the material thickness
     float finger_play = 0;   // mm every notch is widened by
+    // The user's own parts library over the shipped one; empty: none.
+    std::string parts;
 };
 
 extern const std::string VERSION;

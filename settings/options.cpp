@@ -192,7 +192,10 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("finger-width", "Least length of a finger in mm; 0 takes twice the material thickness",
          cxxopts::value<float>()->default_value("0"), "")
         ("finger-play", "Width in mm every notch of a finger joint is widened by, for a looser fit",
-         cxxopts::value<float>()->default_value("0"), "");
+         cxxopts::value<float>()->default_value("0"), "")
+        ("parts", "Your own parts library (JSON); its parts replace shipped parts of the same name",
+         cxxopts::value<std::string>(), "")
+        ("list-parts", "List the known parts with their sizes in mm and quit", cxxopts::value<bool>(), "");
     return options;
 }
 
@@ -242,6 +245,7 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.finger_joints = result["finger-joints"].as<bool>();
     a.finger_width = result["finger-width"].as<float>();
     a.finger_play = result["finger-play"].as<float>();
+    if (result.count("parts") > 0) a.parts = result["parts"].as<std::string>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.

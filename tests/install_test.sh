@@ -28,6 +28,13 @@ diff -r "$source_dir/tests/reference/normal" "$work/out/midi_controller" >/dev/n
 [ -f "$share/examples/$(sed -n 's/.*"\$schema": *"\([^"]*\)".*/\1/p' "$share/examples/midi_controller.json")" ] ||
     fail "the installed example's \$schema does not lead to the installed schema"
 
+# The installed program finds the installed parts library, and the library
+# its schema.
+listed=$("$prefix/bin/svggenerator" --list-parts)
+grep -qxF "  $share/parts.json" <<<"$listed" ||
+    fail "the installed program does not find $share/parts.json"
+[ -f "$share/schema/parts.schema.json" ] || fail "the parts schema is not installed"
+
 # Every long option of --help is in the man page and in the completion.
 options=$("$prefix/bin/svggenerator" --help | grep -oE '^ +(-[A-Za-z0-9], )?--[a-z0-9-]+' | grep -oE -- '--[a-z0-9-]+')
 man_text=$(gzip -dc "$prefix/share/man/man1/svggenerator.1.gz" | sed 's/\\-/-/g')
@@ -50,6 +57,8 @@ done
 [ -z "$(complete_words svggenerator -m '')" ] || fail "-m offers words for a number"
 [ "$(complete_words svggenerator --font-file b | sort | tr '\n' ' ')" = "box.json boxes " ] ||
     fail "--font-file does not complete files"
+[ "$(complete_words svggenerator --parts b | sort | tr '\n' ' ')" = "box.json boxes " ] ||
+    fail "--parts does not complete files"
 [ "$(complete_words svggenerator --vectorizer b)" = "builtin" ] || fail "--vectorizer does not offer builtin"
 
 # The Debian package: dependencies from the libraries, Inkscape recommended.

@@ -33,6 +33,8 @@ good = {
                                             ' "height": 2, "colour": "red"}}',
     "a screen needs no id": '{%s, "box_Main": {"button_screen": {%s, "call_name": "Screen"}}}' % (BOX, KNOB),
     "an unnumbered key needs no id": '{%s, "box_Main": {"jack": {%s, "call_name": "In"}}}' % (BOX, KNOB),
+    "a named part, its values overridden": '{%s, "box_Main": {"midi": {%s, "part": "din5-midi",'
+                                            ' "drill_diameter": 1.6}}}' % (BOX, KNOB),
     "whole number written with a point": '{%s, "box_Main": {"pot1": {%s, "id": 2.0}}}' % (BOX, KNOB),
 }
 

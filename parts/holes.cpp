@@ -1,0 +1,88 @@
+#include "parts/holes.hpp"
+
+#include <cmath>
+
+#include "panel/frame.hpp"
+#include "panel/panel.hpp"
+
+namespace {
+
+float mm_px(double mm) { return static_cast<float>(mm / 10.0) * cm_to_px; }
+
+bool turned(const Component& c) { return c.rotation > 0; }
+
+double angle_of(const Component& c) { return turned(c) ? c.rotation * std::acos(-1.0) / 180.0 : 0.0; }
+
+float drawn_size(const Component& c, float size, const LaserStyle& style) {
+    if (!kerf_leaves_hole(size, style.kerf_px())) {
+        fail_at(c.place, "part", kerf_too_large(style, size / cm_to_px * 10.0f));
+    }
+    return size_inside_kerf(size, style.kerf_px());
+}
+
+}  // namespace
+
+std::vector<PlacedHole> place_part_holes(const Component& c) {
+    std::vector<PlacedHole> placed;
+    const double angle = angle_of(c);
+    const double cos_a = std::cos(angle);
+    const double sin_a = std::sin(angle);
+    for (const PartHole& h : c.part_holes) {
+        const double dx = mm_px(h.x);
+        const double dy = mm_px(h.y);
+        PlacedHole p;
+        p.round = h.round;
+        p.x = c.x + static_cast<float>(dx * cos_a - dy * sin_a);
+        p.y = c.y + static_cast<float>(dx * sin_a + dy * cos_a);
+        p.diameter = mm_px(h.diameter);
+        p.width = mm_px(h.width);
+        p.height = mm_px(h.height);
+        placed.push_back(p);
+    }
+    return placed;
+}
+
+void draw_part_holes(const Component& c, const LaserStyle& style, std::string& svg) {
+    for (const PlacedHole& h : place_part_holes(c)) {
+        if (h.round) {
+            open_circle(svg, h.x, h.y, drawn_size(c, h.diameter, style) / 2);
+            svg += style.paint(Mark::cut);
+            svg += "/>";
+            continue;
+        }
+        const float w = drawn_size(c, h.width, style);
+        const float hh = drawn_size(c, h.height, style);
+        if (turned(c)) {
+            open_rect(svg, -w / 2, -hh / 2, w, hh);
+            svg += style.paint(Mark::cut);
+            append_turn(svg, h.x, h.y, c.rotation);
+        } else {
+            open_rect(svg, h.x - w / 2, h.y - hh / 2, w, hh);
+            svg += style.paint(Mark::cut);
+        }
+        svg += "/>";
+    }
+}
+
+std::vector<Outline> part_hole_outlines(const Component& c) {
+    std::vector<Outline> outlines;
+    const double angle = angle_of(c);
+    const double cos_a = std::cos(angle);
+    const double sin_a = std::sin(angle);
+    for (const PlacedHole& h : place_part_holes(c)) {
+        if (h.round) {
+            outlines.push_back(circle_outline(h.x, h.y, h.diameter / 2.0));
+            continue;
+        }
+        Outline shape;
+        shape.centre = {h.x, h.y};
+        const double w = h.width;
+        const double hh = h.height;
+        const Outline::Point half[4] = {{-w / 2, -hh / 2}, {w / 2, -hh / 2}, {w / 2, hh / 2}, {-w / 2, hh / 2}};
+        for (int i = 0; i < 4; ++i) {
+            shape.corners[i] = {h.x + half[i].x * cos_a - half[i].y * sin_a, h.y + half[i].x * sin_a + half[i].y * cos_a};
+        }
+        outlines.push_back(shape);
+    }
+    return outlines;
+}

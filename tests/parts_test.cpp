@@ -1,0 +1,333 @@
+// Named parts: the shipped library's holes land where its data puts them at
+// any angle, the component's own keys win, the holes are cut like every
+// cut-out, the warnings see them, and a wrong name is a project error.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "layer_fixtures.hpp"
+#include "panel/cutouts.hpp"
+#include "panel/panel.hpp"
+#include "parts/library.hpp"
+#include "parts/resolve.hpp"
+#include "pass_fixtures.hpp"
+
+namespace {
+
+const PartLibrary& shipped() {
+    static const PartLibrary library = read_part_library(std::string(SOURCE_DIR) + "/parts/parts.json");
+    return library;
+}
+
+// A shape as drawn: its centre on the page, its size, its turn.
+struct Shape {
+    bool round = false;
+    double x = 0, y = 0, r = 0, w = 0, h = 0;
+    bool turned = false;
+};
+
+double attribute(const std::string& element, const std::string& name) {
+    const auto at = element.find(" " + name + "=\"");
+    return at == std::string::npos ? NAN : std::stod(element.substr(at + name.size() + 3));
+}
+
+Shape shape_of(const std::string& element) {
+    Shape s;
+    s.round = element.rfind("<circle", 0) == 0;
+    if (s.round) {
+        s.x = attribute(element, "cx");
+        s.y = attribute(element, "cy");
+        s.r = attribute(element, "r");
+        return s;
+    }
+    s.w = attribute(element, "width");
+    s.h = attribute(element, "height");
+    const auto turn = element.find("translate(");
+    s.turned = turn != std::string::npos;
+    if (s.turned) {
+        s.x = std::stod(element.substr(turn + 10));
+        s.y = std::stod(element.substr(element.find(',', turn) + 1));
+    } else {
+        s.x = attribute(element, "x") + s.w / 2;
+        s.y = attribute(element, "y") + s.h / 2;
+    }
+    return s;
+}
+
+// One component of a face section, resolved against the shipped library.
+struct Placed {
+    json project;
+    Component component;
+    explicit Placed(const std::string& members, const PartLibrary* library = &shipped())
+        : project(json::parse(R"({"Generic": {"width": 20, "height": 10}, "box_Main": {"c": {)" + members + "}}}")) {
+        resolve_parts(project, library, "test.json");
+        component = read_component("c", project["box_Main"]["c"], Place{"test.json", "box_Main", {}});
+    }
+};
+
+std::vector<Shape> drawn_shapes(const std::string& members, const LaserStyle& style = LaserStyle()) {
+    Placed placed(members);
+    std::string svg;
+    draw_cutout(placed.component, style, svg);
+    std::vector<Shape> shapes;
+    for (const auto& element : elements_of(svg)) shapes.push_back(shape_of(element));
+    return shapes;
+}
+
+double px(double mm) { return mm / 10 * 37.795; }
+
+constexpr double tolerance = 0.011;  // two decimals written, single precision drawn
+
+}  // namespace
+
+TEST(Parts, EveryShippedPartDrawsItsHolesWhereItsDataPutsThemAtAnyAngle) {
+    // The component sits at (10, 5) cm; a hole at (dx, dy) mm from the centre
+    // turns clockwise on the page: by 90 degrees to (-dy, dx).
+    const double cx = px(100), cy = px(50);
+    const double c30 = std::sqrt(3.0) / 2, s30 = 0.5;
+    ASSERT_GE(shipped().parts.size(), 20u);
+    for (const auto& [name, part] : shipped().parts) {
+        for (int angle : {0, 90, 30}) {
+            const std::string members = R"("location_x": 10, "location_y": 5, "part": ")" + name +
+                                        R"(", "rotation": )" + std::to_string(angle);
+            const std::vector<Shape> shapes = drawn_shapes(members);
+            SCOPED_TRACE(name + " at " + std::to_string(angle));
+            ASSERT_EQ(shapes.size(), 1 + part.holes.size());
+            EXPECT_NEAR(shapes[0].x, cx, tolerance);
+            EXPECT_NEAR(shapes[0].y, cy, tolerance);
+            if (part.drill_diameter) {
+                EXPECT_NEAR(shapes[0].r, px(*part.drill_diameter) / 2, tolerance);
+            } else {
+                EXPECT_NEAR(shapes[0].w, px(*part.drill_width), tolerance);
+                EXPECT_NEAR(shapes[0].h, px(*part.drill_height), tolerance);
+            }
+            for (std::size_t i = 0; i < part.holes.size(); ++i) {
+                const PartHole& hole = part.holes[i];
+                const Shape& s = shapes[i + 1];
+                const double dx = px(hole.x), dy = px(hole.y);
+                const double ex = angle == 0 ? dx : angle == 90 ? -dy : dx * c30 - dy * s30;
+                const double ey = angle == 0 ? dy : angle == 90 ? dx : dx * s30 + dy * c30;
+                EXPECT_NEAR(s.x, cx + ex, tolerance) << "hole " << i;
+                EXPECT_NEAR(s.y, cy + ey, tolerance) << "hole " << i;
+                EXPECT_EQ(s.round, hole.round) << "hole " << i;
+                if (hole.round) {
+                    EXPECT_NEAR(s.r, px(hole.diameter) / 2, tolerance);
+                } else {
+                    EXPECT_NEAR(s.w, px(hole.width), tolerance);
+                    EXPECT_NEAR(s.h, px(hole.height), tolerance);
+                    EXPECT_EQ(s.turned, angle > 0) << "a tab turns with its component";
+                }
+            }
+        }
+    }
+}
+
+TEST(Parts, ShippedSizesAreTheDocumentedOnes) {
+    struct Hole {
+        double x, y, size;
+    };
+    struct Case {
+        const char* name;
+        double cut_out;  // diameter, or width of a rectangle
+        std::vector<Hole> holes;
+    };
+    const Case cases[] = {
+        {"pj398sm", 6.0, {}},
+        {"din5-midi", 15.6, {{-10.8, 0, 3.2}, {10.8, 0, 3.2}}},
+        {"xlr-d", 24.0, {{9.5, 12, 3.2}, {-9.5, -12, 3.2}}},
+        {"pot-16mm", 7.0, {{0, -7.35, 2.5}}},
+        {"de9", 16.7, {{-12.5, 0, 3.2}, {12.5, 0, 3.2}}},     // 25.0 mm pitch
+        {"db25", 38.9, {{-23.55, 0, 3.2}, {23.55, 0, 3.2}}},  // 47.1 mm pitch
+        {"arcade-24mm", 24.0, {}},
+        {"arcade-30mm", 30.0, {}},
+        {"oled-0.96", 23.0, {{-11.65, -11.9, 2.2}, {11.65, -11.9, 2.2}, {-11.65, 11.9, 2.2}, {11.65, 11.9, 2.2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(shipped().parts.count(c.name), 1u);
+        const Part& part = shipped().parts.at(c.name);
+        EXPECT_EQ(part.drill_diameter.value_or(part.drill_width.value_or(0)), c.cut_out);
+        ASSERT_EQ(part.holes.size(), c.holes.size());
+        for (std::size_t i = 0; i < c.holes.size(); ++i) {
+            EXPECT_EQ(part.holes[i].x, c.holes[i].x);
+            EXPECT_EQ(part.holes[i].y, c.holes[i].y);
+            EXPECT_EQ(part.holes[i].round ? part.holes[i].diameter : part.holes[i].width, c.holes[i].size);
+        }
+    }
+    for (const char* name : {"pj-392", "jack-6.35mm", "pot-9mm", "ec11", "usb-b-d", "usb-c", "dc-barrel", "rca",
+                             "banana-4mm", "led-3mm", "led-3mm-bezel", "led-5mm", "led-5mm-bezel", "toggle-mini",
+                             "tactile-cap-12mm"}) {
+        EXPECT_EQ(shipped().parts.count(name), 1u) << name;
+    }
+    for (const char* name : {"pot-9mm", "pot-16mm", "ec11"}) {
+        const auto& holes = shipped().parts.at(name).holes;
+        EXPECT_TRUE(holes.size() == 1 && !holes[0].round) << name << " has its anti-rotation tab";
+    }
+}
+
+TEST(Parts, KeysOfTheComponentWinOverThePart) {
+    // A wider shaft hole keeps the pin's slot.
+    const auto opened = drawn_shapes(R"("location_x": 10, "location_y": 5, "part": "pot-9mm", "drill_diameter": 0.75)");
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_NEAR(opened[0].r, px(7.5) / 2, tolerance);
+    EXPECT_FALSE(opened[1].round);
+    // A rectangle named by the component replaces the part's round hole; the screws stay.
+    const auto square =
+        drawn_shapes(R"("location_x": 10, "location_y": 5, "part": "din5-midi", "drill_width": 2, "drill_height": 1.5)");
+    ASSERT_EQ(square.size(), 3u);
+    EXPECT_FALSE(square[0].round);
+    EXPECT_NEAR(square[0].w, px(20), tolerance);
+    EXPECT_TRUE(square[1].round && square[2].round);
+    // The visible area likewise.
+    const Placed bezel(R"("location_x": 1, "location_y": 1, "part": "led-5mm-bezel", "visible_diameter": 1)");
+    EXPECT_NEAR(bezel.component.visible_diameter, px(10), tolerance);
+    EXPECT_NEAR(bezel.component.drill_diameter, px(6.3), tolerance);
+    // Without a part nothing is added.
+    EXPECT_EQ(drawn_shapes(R"("location_x": 1, "location_y": 1, "drill_diameter": 0.5)").size(), 1u);
+}
+
+TEST(Parts, HolesAreCutWithTheKerfAndTheCutColour) {
+    Arguments args = simulation();
+    args.kerf = 0.2f;
+    args.cut_color = "#FF0000";
+    const LaserStyle style(args);
+    Placed din(R"("location_x": 10, "location_y": 5, "part": "din5-midi")");
+    Placed pot(R"("location_x": 10, "location_y": 5, "part": "pot-16mm", "rotation": 45)");
+    std::string svg;
+    draw_cutout(din.component, style, svg);
+    draw_cutout(pot.component, style, svg);
+    const auto elements = elements_of(svg);
+    ASSERT_EQ(elements.size(), 5u);
+    for (const auto& element : elements) {
+        EXPECT_NE(element.find("stroke=\"#FF0000\""), std::string::npos) << element;
+    }
+    EXPECT_NEAR(shape_of(elements[1]).r, px(3.2 - 0.2) / 2, tolerance);
+    EXPECT_NEAR(shape_of(elements[4]).w, px(2.5 - 0.2), tolerance);
+    EXPECT_NEAR(shape_of(elements[4]).h, px(1.15 - 0.2), tolerance);
+
+    args.kerf = 1.2f;  // leaves the tab's 1.15 mm no width
+    try {
+        std::string refused;
+        draw_cutout(pot.component, LaserStyle(args), refused);
+        FAIL() << "a kerf wider than the tab was drawn";
+    } catch (const RunError& e) {
+        EXPECT_NE(std::string(e.what()).find(R"(component "c", key "part": --kerf 1.2 mm)"), std::string::npos)
+            << e.what();
+    }
+}
+
+TEST(Parts, WarningsSeeTheMountingHoles) {
+    const auto warnings_for = [](const std::string& components) {
+        TempDir dir;
+        write_text(dir / "box.json", project_with(R"("box_Main": {)" + components + "}"));
+        NoCommands commands;
+        std::ostringstream out, err;
+        RunContext context{out, err, commands};
+        context.parts = &shipped();
+        draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, false, false, 0, 0, 0,
+                 simulation(), context);
+        return err.str();
+    };
+    // The DIN socket's left screw hole (1.08 cm left of the centre, 0.16 cm
+    // radius) crosses the left edge at x = 1.2 cm and clears it at 1.3 cm.
+    EXPECT_NE(warnings_for(R"("midi": {"location_x": 1.2, "location_y": 5, "part": "din5-midi"})")
+                  .find("a hole of the part reaches beyond the panel's left edge by up to 0.04 cm"),
+              std::string::npos);
+    EXPECT_EQ(warnings_for(R"("midi": {"location_x": 1.3, "location_y": 5, "part": "din5-midi"})"), "");
+    // Two sockets whose screws meet, though their main holes stay apart.
+    EXPECT_NE(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
+                           R"( "b": {"location_x": 7.3, "location_y": 5, "part": "din5-midi"})")
+                  .find(R"(component "b": the cut-out overlaps the cut-out of component "a")"),
+              std::string::npos);
+    EXPECT_EQ(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
+                           R"( "b": {"location_x": 7.5, "location_y": 5, "part": "din5-midi"})"),
+              "");
+}
+
+TEST(Parts, AnUnknownPartIsAProjectErrorNamingTheNearestPart) {
+    struct Case {
+        const char* part;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {R"("din5-midl")", R"(project file "box.json", section "box_Main", component "midi", key "part": )"
+                           R"(unknown part "din5-midl"; did you mean "din5-midi"? (see --list-parts))"},
+        {"5", R"(component "midi", key "part": expected the name of a part, found number)"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        write_text(dir / "box.json",
+                   project_with(std::string(R"("box_Main": {"midi": {"location_x": 3, "location_y": 3, "part": )") +
+                                c.part + "}}"));
+        const RunResult r = run_program({"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "--vectorize=false"},
+                                        dir.path());
+        EXPECT_EQ(r.status, 2) << c.part;
+        EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out/box/box_Main.svg"));
+    }
+}
+
+TEST(Parts, ListingAndTheUsersOwnLibrary) {
+    TempDir dir;
+    write_text(dir / "mine.json", R"({"parts": {"din5-midi": {"description": "my own socket", "source": "caliper",)"
+                                  R"( "drill_diameter": 16}, "big-jack": {"description": "a jack", "source": "caliper",)"
+                                  R"( "drill_width": 12, "drill_height": 8, "holes": [{"x": 9, "y": 0, "diameter": 2}]}}})");
+    const RunResult listed = run_program({"--list-parts"}, dir.path());
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.out.find("\ndin5-midi: 5-pin DIN socket for MIDI"), std::string::npos);
+    EXPECT_NE(listed.out.find("  holes: round 3.20 at (-10.80, 0.00); round 3.20 at (10.80, 0.00)\n"), std::string::npos);
+
+    const RunResult own = run_program({"--list-parts", "--parts", "mine.json"}, dir.path());
+    EXPECT_EQ(own.status, 0) << own.err;
+    EXPECT_NE(own.out.find("\ndin5-midi: my own socket\n  cut-out: round 16.00\n"), std::string::npos) << own.out;
+    EXPECT_NE(own.out.find("\nbig-jack: a jack\n  cut-out: 12.00 x 8.00\n  holes: round 2.00 at (9.00, 0.00)\n"),
+              std::string::npos);
+    EXPECT_NE(own.out.find("\npj398sm: "), std::string::npos) << "shipped parts stay";
+
+    write_text(dir / "box.json",
+               project_with(R"("box_Main": {"jack": {"location_x": 3, "location_y": 3, "part": "big-jack"}})"));
+    const std::vector<std::string> run = {"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "--vectorize=false"};
+    EXPECT_EQ(run_program(run, dir.path()).status, 2) << "the user's part is unknown without --parts";
+    std::vector<std::string> with_parts = run;
+    with_parts.insert(with_parts.end(), {"--parts", "mine.json"});
+    const RunResult drawn = run_program(with_parts, dir.path());
+    EXPECT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_NE(drawn.out.find("Inkscape path: inkscape\nParts file: mine.json\n"), std::string::npos) << drawn.out;
+    EXPECT_EQ(elements_starting(read_text(dir / "out/box/box_Main.svg"), "<circle").size(), 1u);
+}
+
+TEST(Parts, ALibraryTheDrawingCannotUseIsRefused) {
+    struct Case {
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {R"({"parts": {"a": {"description": "d", "drill_diameter": 5}}})", R"(part "a", key "source": missing)"},
+        {R"({"parts": {"a": {"description": "d", "source": "s"}}})", R"(part "a": a part needs a cut-out)"},
+        {R"({"parts": {"a": {"description": "d", "source": "s", "drill_width": 5}}})", "a part needs a cut-out"},
+        {R"({"parts": {"a": {"description": "d", "source": "s", "drill_diameter": -5}}})",
+         R"(key "drill_diameter": a size must be greater than 0)"},
+        {R"({"parts": {"a": {"description": "d", "source": "s", "drill_diameter": 5, "holes": [{"x": 1, "y": 0,)"
+         R"( "diameter": 2, "width": 1}]}}})",
+         R"(key "holes[0]": a hole needs either a diameter or a width and a height)"},
+        {R"({"parts": {"a": {"description": "d", "source": "s", "drill_diameter": 5, "holes": [{"x": 1,)"
+         R"( "width": 1, "height": 1}]}}})",
+         R"(key "holes[0].y": missing)"},
+        {R"({"parts": {"a": {"description": "d", "source": "s", "drill_diameter": 5, "colour": 1}}})",
+         R"(key "colour": not a key of a part)"},
+        {R"({"parts": {"a": {"description": "d", "source": "s", "drill_diameter": 5000}}})", "out of range"},
+        {R"({"parts": []})", R"(key "parts": expected an object, found array)"},
+        {R"({"parts": {}, "extra": 1})", R"(key "extra": not a key of a parts file)"},
+        {R"({"parts": )", "not valid JSON"},
+    };
+    for (const Case& c : cases) {
+        try {
+            parse_part_library(c.text, "mine.json");
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const RunError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.expected), std::string::npos) << e.what();
+            EXPECT_EQ(std::string(e.what()).rfind("parts file \"mine.json\"", 0), 0u) << e.what();
+        }
+    }
+}

@@ -35,6 +35,8 @@ struct Arguments {
     std::string vectorizer = "inkscape";
     // The labels' font for the builtin vectorizer; empty: the system's own.
     std::string font_file;
+    // A DXF file in mm beside every drawing, for cutting services and CAD.
+    bool dxf = false;
 };
 
 extern const std::string VERSION;

@@ -5,9 +5,13 @@ set -euo pipefail
 
 # clang and libclang-rt-14-dev (its sanitizer and libFuzzer runtimes) build
 # the fuzz targets.
+# python3-ezdxf reads the DXF files back in the tests; one of them is printed
+# with LibreCAD (librecad, under xvfb's virtual display), its PDF turned into
+# pixels by pdftoppm (poppler-utils) and compared with numpy.
 packages=(cmake g++ make libcxxopts-dev nlohmann-json3-dev libgtest-dev libxml2-utils librsvg2-bin
           python3 python3-jsonschema help2man gzip dpkg-dev python3-pil fonts-dejavu-core
-          libstb-dev libfontconfig-dev clang libclang-rt-14-dev)
+          libstb-dev libfontconfig-dev clang libclang-rt-14-dev
+          python3-ezdxf python3-numpy librecad xvfb poppler-utils)
 # The Windows build: the MinGW-w64 cross compiler (POSIX threads), windres
 # for the manifest, GoogleTest's sources to build for Windows, and Wine to
 # run the tests. Wine's recommended extras (fonts, 32-bit Wine) are not needed.

@@ -98,7 +98,7 @@ void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const 
         file->write(doc.svg);
     }
     if (doc.dxf != nullptr) {
-        doc.dxf->feed(doc.svg, context, place);
+        doc.dxf->feed(doc.svg);
     }
     doc.passed_on += bytes;
     doc.svg.clear();
@@ -169,6 +169,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     }
     refuse_file_name_clashes(project, args, json_file);
     const LaserStyle style(args);
+    DxfFont dxf_font(args);
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) {
             continue;
@@ -184,7 +185,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         OutputFile file(path);
         std::optional<DxfOutput> dxf;
         if (args.dxf && !args.simulate) {
-            dxf.emplace(path, args);
+            dxf.emplace(path, dxf_font);
         }
         build_section(key, section, box, pass, args, style, place, context, args.simulate ? nullptr : &file,
                       dxf ? &*dxf : nullptr);

@@ -305,3 +305,25 @@ TEST(DxfOption, FilesBesideEveryDrawingOnlyWhenAsked) {
     EXPECT_TRUE(fs::exists(folder / "box_Left.dxf"));
     EXPECT_EQ(no_font_run.out.find("Creation of DXF for box_Main"), std::string::npos);
 }
+
+// A drawing large enough to reach its file in several pieces keeps both
+// files whole: every hatch line of the SVG is a LINE of the DXF.
+TEST(DxfOption, LargeDrawingsKeepBothFilesWhole) {
+    TempDir dir;
+    write_text(dir / "box.json", project_with(R"("box_Main": {"screen": {"location_x": 10, "location_y": 5,
+                "visible_width": 18, "visible_height": 8}})"));
+    const RunResult run = run_program({"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "--vectorize=false",
+                                       "--recess", "-n", "40", "--dxf"},
+                                      dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string svg = read_text(dir / "out" / "box" / "box_Main.svg");
+    ASSERT_GT(svg.size(), std::size_t{256} << 10);
+    EXPECT_TRUE(svg.ends_with("</g></svg>"));
+    const std::string dxf = unix_lines(read_text(dir / "out" / "box" / "box_Main.dxf"));
+    EXPECT_EQ(count_of(dxf, "\nLINE\n"), count_of(svg, "<line "));
+    EXPECT_TRUE(dxf.ends_with("EOF\n"));
+    for (const auto& entry : fs::directory_iterator(dir / "out" / "box")) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".svggenerator-")) << entry.path();
+    }
+}

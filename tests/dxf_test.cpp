@@ -313,7 +313,7 @@ TEST(DxfOption, LargeDrawingsKeepBothFilesWhole) {
     write_text(dir / "box.json", project_with(R"("box_Main": {"screen": {"location_x": 10, "location_y": 5,
                 "visible_width": 18, "visible_height": 8}})"));
     const RunResult run = run_program({"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "--vectorize=false",
-                                       "--recess", "-n", "40", "--dxf"},
+                                       "--recess", "-n", "80", "--dxf"},
                                       dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");

@@ -40,14 +40,14 @@ Affine function(std::string_view name, const std::vector<double>& v, std::string
         m.a = v[0];
         m.d = n == 2 ? v[1] : v[0];
     } else if (name == "rotate" && (n == 1 || n == 3)) {
-        const double turn = v[0] * std::numbers::pi / 180.0;
+        double cos_t = std::cos(v[0] * std::numbers::pi / 180.0);
+        double sin_t = std::sin(v[0] * std::numbers::pi / 180.0);
         // Quarter turns stay exact, so a turned rectangle keeps its corners.
-        const double whole_quarters = std::fmod(v[0], 90.0) == 0 ? std::fmod(std::fmod(v[0], 360.0) + 360.0, 360.0) : -1;
-        double cos_t = std::cos(turn), sin_t = std::sin(turn);
-        if (whole_quarters == 0) cos_t = 1, sin_t = 0;
-        if (whole_quarters == 90) cos_t = 0, sin_t = 1;
-        if (whole_quarters == 180) cos_t = -1, sin_t = 0;
-        if (whole_quarters == 270) cos_t = 0, sin_t = -1;
+        if (std::fmod(v[0], 90.0) == 0) {
+            const double quarters = std::fmod(std::fmod(v[0] / 90.0, 4.0) + 4.0, 4.0);
+            cos_t = quarters == 0 ? 1 : quarters == 2 ? -1 : 0;
+            sin_t = quarters == 1 ? 1 : quarters == 3 ? -1 : 0;
+        }
         m.a = cos_t;
         m.b = sin_t;
         m.c = -sin_t;

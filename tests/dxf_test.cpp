@@ -327,3 +327,22 @@ TEST(DxfOption, LargeDrawingsKeepBothFilesWhole) {
         EXPECT_FALSE(entry.path().filename().string().starts_with(".svggenerator-")) << entry.path();
     }
 }
+
+// Transform lists apply right to left; quarter turns are exact.
+TEST(DxfTransforms, ReadsTheTransformsTheDrawingsWrite) {
+    struct Case {
+        const char* text;
+        double x, y;  // where (1, 2) goes
+    };
+    for (const Case c : {Case{"translate(10.00,20.00) rotate(90.00)", 8, 21}, Case{"rotate(90) translate(10,20)", -22, 11},
+                         Case{"rotate(-270)", -2, 1}, Case{"rotate(180, 1, 1)", 1, 0}, Case{"translate(5)", 6, 2},
+                         Case{"scale(2) matrix(1 0 0 1 3 4)", 8, 12}}) {
+        SCOPED_TRACE(c.text);
+        const Affine m = parse_transform(c.text);
+        EXPECT_EQ(m.x_of(1, 2), c.x);
+        EXPECT_EQ(m.y_of(1, 2), c.y);
+    }
+    EXPECT_NEAR(parse_transform("rotate(45)").x_of(1, 1), 0, 1e-12);
+    EXPECT_THROW(parse_transform("rotate(90"), std::runtime_error);
+    EXPECT_THROW(parse_transform("translate(1,2,3)"), std::runtime_error);
+}

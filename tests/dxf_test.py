@@ -132,6 +132,29 @@ def check_file(svg_path, dxf_path):
     return sum(counts.values()) + engraved_outlines
 
 
+def check_hatch_inside_clip(svg_path):
+    """The hatch lines of a clipped group lie inside its rectangle as written (to the hundredth of a pixel that
+    the numbers are rounded to), so the DXF's lines, which leave out the clip, are what the SVG shows."""
+    root = ET.parse(svg_path).getroot()
+    clips = {}
+    for clip in root.iter(SVG + "clipPath"):
+        r = clip.find(SVG + "rect")
+        clips[clip.get("id")] = [float(r.get(k)) for k in ("x", "y", "width", "height")] + [r.get("transform")]
+    lines = 0
+    for group in root.iter(SVG + "g"):
+        if group.get("clip-path") is None:
+            continue
+        x, y, w, h, transform = clips[group.get("clip-path")[5:-1]]
+        for line in group.iter(SVG + "line"):
+            lines += 1
+            x1, y1, x2, y2 = (float(line.get(k)) for k in ("x1", "y1", "x2", "y2"))
+            check(line.get("transform") == transform, "hatch: a line not in its rectangle's frame")
+            inside = all(x - 0.011 <= v <= x + w + 0.011 for v in (x1, x2)) and \
+                all(y - 0.011 <= v <= y + h + 0.011 for v in (y1, y2))
+            check(inside, "hatch: a line outside its clip rectangle: %s" % line.attrib)
+    return lines
+
+
 def check_holes(svg_path, dxf_path):
     """Every circle and cut rectangle of the SVG is in the DXF at the same place and size, to 0.001 mm."""
     root = ET.parse(svg_path).getroot()
@@ -224,6 +247,7 @@ def main():
               "not every drawing has its DXF: %s" % sorted(os.listdir(folder)))
         for n in names:
             check_file(os.path.join(folder, n + ".svg"), os.path.join(folder, n + ".dxf"))
+        check(check_hatch_inside_clip(os.path.join(folder, "box_Main.svg")) > 100, "hatch: too few lines checked")
         check_librecad_print(os.path.join(folder, "box_Main_vector.svg"), os.path.join(folder, "box_Main.dxf"),
                              work)
         # With a kerf the holes shrink and the drawing moves by half of it.

@@ -52,7 +52,8 @@ private:
     FontSource font_;
     std::optional<DxfWriter> writer_;
     std::vector<Frame> frames_;
-    // Each clipPath's region, in the frame of the element that refers to it.
+    // Each clipPath's rectangle, in px of the frame of the group that refers to
+    // it (clip paths are in the user space of the element they clip).
     std::unordered_map<std::string, std::vector<MmPoint>> clip_paths_;
     double font_size_ = 16;
     bool after_hatch_ = false;

@@ -17,9 +17,12 @@ if [ "${1:-}" = "--tests" ]; then
     # clang and libclang-rt-14-dev (its sanitizer and libFuzzer runtimes) build
     # the fuzz targets; fontconfig's fc-match and a second sans-serif font
     # show that the comparisons with Inkscape hold whatever font is preferred;
-    # numpy rasterises the assembled box of finger-jointed panels.
+    # numpy rasterises the assembled box of finger-jointed panels;
+    # python3-ezdxf reads the DXF files back, and one of them is printed with
+    # LibreCAD (librecad, under xvfb's virtual display), its PDF turned into
+    # pixels by pdftoppm (poppler-utils).
     packages+=(libgtest-dev libxml2-utils python3-jsonschema dpkg-dev clang libclang-rt-14-dev
-               fontconfig fonts-liberation2 python3-numpy)
+               fontconfig fonts-liberation2 python3-numpy python3-ezdxf librecad xvfb poppler-utils)
     # The Windows build: the MinGW-w64 cross compiler (POSIX threads), windres
     # for the manifest, GoogleTest's sources to build for Windows, and Wine to
     # run the tests. Wine's recommended extras (fonts, 32-bit Wine) are not needed.

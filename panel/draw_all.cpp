@@ -3,10 +3,12 @@
 #include <climits>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "joints/joint_warnings.hpp"
 #include "joints/outline_path.hpp"
+#include "dxf/dxf_file.hpp"
 #include "panel/cutouts.hpp"
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
@@ -98,6 +100,9 @@ void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const 
         }
         file->write(doc.svg);
     }
+    if (doc.dxf != nullptr) {
+        doc.dxf->feed(doc.svg);
+    }
     doc.passed_on += bytes;
     doc.svg.clear();
 }
@@ -106,9 +111,10 @@ void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const 
 // caller commits the file.
 void build_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
                    const Arguments& args, const LaserStyle& style, const Place& place, RunContext& context,
-                   OutputFile* file) {
+                   OutputFile* file, DxfOutput* dxf = nullptr) {
     const PanelSize size = checked_panel_size(key, box, args, style, place);
     SectionDocument doc;
+    doc.dxf = dxf;
     doc.svg.reserve(2 * piece_bytes);
     doc.svg += prepare_header(size.width, size.height, whole_font_size(args.font_size), style,
                               finger_margins(section_kind(key), box, args));
@@ -167,6 +173,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     }
     refuse_file_name_clashes(project, args, json_file);
     const LaserStyle style(args);
+    DxfFont dxf_font(args);
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) {
             continue;
@@ -180,7 +187,12 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         // Written to a scratch file while it is drawn; a section that fails
         // leaves no file, and files of earlier sections stay.
         OutputFile file(path);
-        build_section(key, section, box, pass, args, style, place, context, args.simulate ? nullptr : &file);
+        std::optional<DxfOutput> dxf;
+        if (args.dxf && !args.simulate) {
+            dxf.emplace(path, dxf_font);
+        }
+        build_section(key, section, box, pass, args, style, place, context, args.simulate ? nullptr : &file,
+                      dxf ? &*dxf : nullptr);
         if (!context.design_warned) {
             warn_about_section(key, section, box, args, place, context.err);
             warn_about_joints(key, section, box, args, place, context.err);
@@ -194,6 +206,9 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         }
         file.commit();
         context.out << "Creation of SVG for " << key << *suffix << " successful." << std::endl;
+        if (dxf) {
+            dxf->commit(key + *suffix, context, place);
+        }
         if (args.vectorize) {
             vectorize_file(key, *suffix, path, args, context);
         } else {

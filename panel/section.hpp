@@ -5,6 +5,8 @@
 
 #include "panel/errors.hpp"
 
+class DxfOutput;
+
 // What one section keeps while its document is built.
 struct SectionDocument {
     std::string svg;             // the end of the document, not yet passed on to its file
@@ -12,6 +14,7 @@ struct SectionDocument {
     int pot_counter = 0;
     int fader_counter = 0;
     int clip_paths = 0;  // gives every recess clip path its own id
+    DxfOutput* dxf = nullptr;  // the DXF file made from the text passed on, if any
 };
 
 // The size on disk of the whole document so far, written out or not.

@@ -76,6 +76,9 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
     if (!a.parts.empty()) {
         out << "Parts file: " << a.parts << std::endl;
     }
+    if (a.dxf) {
+        out << "DXF files: Yes" << std::endl;
+    }
     out << "======================" << std::endl;
 }
 

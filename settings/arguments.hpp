@@ -43,6 +43,8 @@ struct Arguments {
     float finger_play = 0;   // mm every notch is widened by
     // The user's own parts library over the shipped one; empty: none.
     std::string parts;
+    // A DXF file in mm beside every drawing, for cutting services and CAD.
+    bool dxf = false;
 };
 
 extern const std::string VERSION;

@@ -195,7 +195,9 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
          cxxopts::value<float>()->default_value("0"), "")
         ("parts", "Your own parts library (JSON); its parts replace shipped parts of the same name",
          cxxopts::value<std::string>(), "")
-        ("list-parts", "List the known parts with their sizes in mm and quit", cxxopts::value<bool>(), "");
+        ("list-parts", "List the known parts with their sizes in mm and quit", cxxopts::value<bool>(), "")
+        ("dxf", "Also write every drawing as a DXF file in mm (layers CUT and ENGRAVE) for cutting services and CAD",
+         cxxopts::value<bool>()->default_value("false"), "");
     return options;
 }
 
@@ -246,6 +248,7 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.finger_width = result["finger-width"].as<float>();
     a.finger_play = result["finger-play"].as<float>();
     if (result.count("parts") > 0) a.parts = result["parts"].as<std::string>();
+    a.dxf = result["dxf"].as<bool>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.

@@ -10,6 +10,7 @@
 #include "panel/errors.hpp"
 #include "vector/font_lookup.hpp"
 #include "vector/glyphs.hpp"
+#include "vector/label_layout.hpp"
 #include "panel/output_file.hpp"
 #include "vector/path_data.hpp"
 #include "vector/svg_markup.hpp"
@@ -20,28 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Kind = MarkupPiece::Kind;
-
-bool is_space(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r'; }
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && is_space(text.front())) text.remove_prefix(1);
-    while (!text.empty() && is_space(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-// A plain number in user units; SVG's default when the attribute is absent.
-double number_attribute(const MarkupPiece& piece, std::string_view name, double absent = 0) {
-    const MarkupAttribute* attribute = find_attribute(piece, name);
-    if (attribute == nullptr) return absent;
-    const std::string_view text = trimmed(attribute->raw_value);
-    double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-        throw std::runtime_error("cannot convert <" + piece.name + "> with " + std::string(name) + "=\"" +
-                                 std::string(attribute->raw_value) + "\" (only plain numbers)");
-    }
-    return value;
-}
 
 // A full circle as four quarter arcs, clockwise from its right end.
 void circle_path(PathData& path, double cx, double cy, double r) {
@@ -106,35 +85,6 @@ void open_element(std::string& out, std::string_view name, const MarkupPiece& pi
     }
 }
 
-// The font size the style sheet gives ("font-size: 8.00px"), or the CSS
-// default of 16 px. Inkscape draws sizes of zero and below as nothing.
-double style_font_size(std::string_view style) {
-    const std::size_t at = style.find("font-size:");
-    if (at == std::string_view::npos) return 16;
-    std::string_view rest = trimmed(style.substr(at + 10));
-    double value = 16;
-    const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), value);
-    if (result.ec != std::errc() || !std::isfinite(value)) {
-        throw std::runtime_error("cannot read the labels' font size in the style sheet");
-    }
-    return value > 0 ? value : 0;
-}
-
-// Whitespace as SVG lays out text by default: line ends and tabs become
-// spaces, runs of spaces one, none at either end.
-std::string collapse_spaces(std::string_view text) {
-    std::string out;
-    for (char ch : text) {
-        if (is_space(ch)) {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += ch;
-        }
-    }
-    if (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
-}
-
 void append_escaped(std::string& out, std::string_view text) {
     for (char ch : text) {
         switch (ch) {
@@ -145,19 +95,6 @@ void append_escaped(std::string& out, std::string_view text) {
             default: out += ch;
         }
     }
-}
-
-TextPlacement label_placement(const MarkupPiece& piece, double font_size) {
-    TextPlacement at;
-    at.x = number_attribute(piece, "x");
-    at.y = number_attribute(piece, "y");
-    at.size_px = font_size;
-    const MarkupAttribute* anchor = find_attribute(piece, "text-anchor");
-    if (anchor != nullptr && anchor->raw_value == "middle") at.anchor = TextAnchor::Middle;
-    if (anchor != nullptr && anchor->raw_value == "end") at.anchor = TextAnchor::End;
-    const MarkupAttribute* baseline = find_attribute(piece, "dominant-baseline");
-    at.central = baseline != nullptr && baseline->raw_value == "central";
-    return at;
 }
 
 class Converter {
@@ -209,17 +146,8 @@ private:
 
     std::size_t convert_label(std::size_t i) {
         const MarkupPiece& piece = pieces_[i];
-        std::string label;
         std::size_t last = i;
-        if (!piece.self_closing) {
-            for (last = i + 1; last < pieces_.size() && pieces_[last].kind == Kind::Text; ++last) {
-                label += decode_references(pieces_[last].raw);
-            }
-            if (last >= pieces_.size() || pieces_[last].kind != Kind::End || pieces_[last].name != "text") {
-                throw std::runtime_error("cannot convert a <text> that holds markup of its own");
-            }
-        }
-        label = collapse_spaces(label);
+        const std::string label = read_label(pieces_, i, last);
         open_element(out_, "g", piece, {"x", "y", "text-anchor", "dominant-baseline"});
         out_ += " aria-label=\"";
         append_escaped(out_, label);

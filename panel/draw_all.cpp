@@ -16,10 +16,13 @@
 #include "panel/output_names.hpp"
 #include "panel/project.hpp"
 #include "panel/screws.hpp"
+#include "panel/section_drawing.hpp"
 #include "panel/section.hpp"
 #include "panel/vectorize.hpp"
 #include "panel/warnings.hpp"
 #include "settings/passes.hpp"
+#include "sheets/sheet_plan.hpp"
+#include "sheets/sheet_writer.hpp"
 
 namespace fs = std::filesystem;
 
@@ -87,7 +90,7 @@ constexpr std::size_t piece_bytes = std::size_t{256} << 10;
 // keeps the buffer for the text that follows. Every byte counts against the
 // run's budget: the section that would cross it is refused before the text
 // reaches the disk, and its scratch file goes with the error.
-void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const Place& place) {
+void pass_on(SectionDocument& doc, DrawingSink* file, RunContext& context, const Place& place) {
     const std::size_t bytes = written_size(doc.svg);
     if (file != nullptr) {
         if (!take_from_write_budget(context, bytes)) {
@@ -103,7 +106,7 @@ void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const 
 // caller commits the file.
 void build_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
                    const Arguments& args, const LaserStyle& style, const Place& place, RunContext& context,
-                   OutputFile* file) {
+                   DrawingSink* file) {
     const PanelSize size = checked_panel_size(key, box, args, style, place);
     SectionDocument doc;
     doc.svg.reserve(2 * piece_bytes);
@@ -128,6 +131,18 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
 }
 
 }  // namespace
+
+std::string section_header(const std::string& key, const BoxSize& box, const Arguments& args,
+                           const LaserStyle& style, const Place& place) {
+    const PanelSize size = checked_panel_size(key, box, args, style, place);
+    return prepare_header(size.width, size.height, whole_font_size(args.font_size), style);
+}
+
+void draw_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
+                  const Arguments& args, const LaserStyle& style, const Place& place, RunContext& context,
+                  DrawingSink& sink) {
+    build_section(key, section, box, pass, args, style, place, context, &sink);
+}
 
 bool take_from_write_budget(RunContext& context, std::uintmax_t bytes) {
     if (bytes > context.write_budget) return false;
@@ -163,6 +178,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     }
     refuse_file_name_clashes(project, args, json_file);
     const LaserStyle style(args);
+    const std::optional<SheetPlan> sheets = plan_sheets(project, box, args, style, json_file, context);
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) {
             continue;
@@ -194,4 +210,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         }
     }
     context.design_warned = true;
+    if (sheets) {
+        write_sheets(*sheets, project, box, pass, args, style, folder, *suffix, context);
+    }
 }

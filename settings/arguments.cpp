@@ -15,6 +15,12 @@ void print_laser_settings(const Arguments& a, std::ostream& out) {
     if (a.kerf != 0) out << "Kerf: " << a.kerf << " mm" << std::endl;
 }
 
+// The sheet lines show only when sheets are asked for (or the gap is moved).
+void print_sheet_settings(const Arguments& a, std::ostream& out) {
+    if (a.sheet_width > 0) out << "Sheet size: " << a.sheet_width << " x " << a.sheet_height << " mm" << std::endl;
+    if (a.sheet_width > 0 || a.sheet_gap != 3.0f) out << "Sheet gap: " << a.sheet_gap << " mm" << std::endl;
+}
+
 }  // namespace
 
 bool has_output_layer(const Arguments& args) {
@@ -59,6 +65,7 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
     if (!a.font_file.empty()) {
         out << "Font file: " << a.font_file << std::endl;
     }
+    print_sheet_settings(a, out);
     out << "======================" << std::endl;
 }
 

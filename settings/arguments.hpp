@@ -35,6 +35,10 @@ struct Arguments {
     std::string vectorizer = "inkscape";
     // The labels' font for the builtin vectorizer; empty: the system's own.
     std::string font_file;
+    // Material sheets to lay every panel out on, in mm; 0 by 0: none.
+    float sheet_width = 0;
+    float sheet_height = 0;
+    float sheet_gap = 3;  // mm between panels and from the sheet's edge
 };
 
 extern const std::string VERSION;

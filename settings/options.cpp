@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "settings/sheet_settings.hpp"
+
 #ifdef _WIN32
 const std::string default_inkscape_path = "C:\\\\Progra~1\\\\Inkscape\\\\bin\\\\inkscape.com";
 #else
@@ -162,7 +164,11 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("vectorizer", "Vector converter: inkscape (the outside program) or builtin (in-process)",
          cxxopts::value<std::string>()->default_value("inkscape"), "")
         ("font-file", "Font file for the labels of the builtin vectorizer (default: the system's bold sans-serif)",
-         cxxopts::value<std::string>()->default_value(""), "");
+         cxxopts::value<std::string>()->default_value(""), "")
+        ("sheet", "Also lay all panels out on material sheets of this size in mm, such as 600x400",
+         cxxopts::value<std::string>(), "")
+        ("sheet-gap", "Gap in mm between panels on a sheet and from its edge",
+         cxxopts::value<std::string>()->default_value("3"), "");
     return options;
 }
 
@@ -207,5 +213,6 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
         refuse_value("vectorizer", "inkscape or builtin, not " + quoted_option(a.vectorizer));
     }
     refuse_negative_sizes(a);
+    read_sheet_settings(result, a);
     return a;
 }

@@ -49,6 +49,7 @@ public:
 
     // The drawing has ended; true when it closed as every drawing does.
     bool closed() const { return held_ == closing_ && skip_ == 0; }
+    const std::string& closing() const { return closing_; }
 
 private:
     DrawingSink& sheet_;
@@ -114,12 +115,16 @@ void write_panel(const SheetPlan& plan, std::size_t i, const json& project, cons
     const Place panel_place{place.file, key, {}};
     const std::string header = section_header(key, box, args, style, panel_place);
     sheet.add("\n<g" + placement_transform(plan.packing.placements[i], plan.pages[i]) + ">", context);
-    PanelInSheet panel(sheet, header.rfind("\n<g") + 1);
+    const std::size_t prelude = header.rfind("\n<g") + 1;
+    PanelInSheet panel(sheet, prelude);
     {
         QuietContext quiet(context);
         draw_section(key, project.at(key), box, pass, args, style, panel_place, quiet.get(), panel);
     }
     if (!panel.closed()) fail_at(panel_place, "", "its drawing does not end as a drawing does");
+    // The drawing pass took its header and closing for the budget too; they
+    // stay out of the sheet.
+    context.write_budget += written_size(header.substr(0, prelude)) + panel.closing().size();
     sheet.add("</g>", context);
 }
 

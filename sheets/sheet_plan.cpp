@@ -89,8 +89,9 @@ void print_placement(const SheetPlan& plan, std::ostream& out) {
     const double offered = static_cast<double>(plan.packing.sheets) * static_cast<double>(plan.sheet.width) *
                            static_cast<double>(plan.sheet.height);
     const long percent = offered > 0 ? std::lround(100.0 * used / offered) : 0;
-    out << plan.packing.sheets << (plan.packing.sheets == 1 ? " sheet, " : " sheets, ") << percent
-        << " % of their area used" << std::endl;
+    const bool one = plan.packing.sheets == 1;
+    out << plan.packing.sheets << (one ? " sheet, " : " sheets, ") << percent << (one ? " % of its" : " % of their")
+        << " area used" << std::endl;
 }
 
 }  // namespace

@@ -94,9 +94,12 @@ private:
 // panel's own file.
 class QuietContext {
 public:
-    explicit QuietContext(RunContext& context)
-        : context_(context), quiet_{silent_, silent_, context.commands, context.converter, true, true,
-                                    context.write_budget} {}
+    explicit QuietContext(RunContext& context) : context_(context), quiet_{silent_, silent_, context.commands} {
+        quiet_.converter = context.converter;
+        quiet_.design_warned = true;
+        quiet_.sheets_reported = true;
+        quiet_.write_budget = context.write_budget;
+    }
     ~QuietContext() { context_.write_budget = quiet_.write_budget; }
     QuietContext(const QuietContext&) = delete;
     QuietContext& operator=(const QuietContext&) = delete;

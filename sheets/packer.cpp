@@ -180,13 +180,12 @@ struct Exact {
     bool stopped = false;
 };
 
-Exact fewest_sheets(const std::vector<Extent>& panels, Extent bin) {
+Exact fewest_sheets(const std::vector<Extent>& panels, Extent bin, std::size_t steps_left) {
     const std::size_t n = panels.size();
     const std::size_t sets = std::size_t{1} << n;
     std::vector<char> fits(sets, 0);
     std::vector<std::vector<Rect>> layouts(sets);
     std::vector<Length> set_area(sets, 0);
-    std::size_t steps_left = exact_search_steps;
     Exact result;
     fits[0] = 1;
     for (std::size_t set = 1; set < sets; ++set) {
@@ -300,14 +299,14 @@ Packing pack_with(const std::vector<Extent>& panels, Extent sheet, Length gap, F
     return to_packing(heuristic(grown.panels, grown.sheet, rule, order), grown.panels, gap);
 }
 
-Packing pack_panels(const std::vector<Extent>& panels, Extent sheet, Length gap) {
+Packing pack_panels(const std::vector<Extent>& panels, Extent sheet, Length gap, std::size_t search_steps) {
     if (panels.empty()) return {};
     const Grown grown = grow(panels, sheet, gap);
     std::vector<Sheet> sheets = best_heuristic(grown.panels, grown.sheet);
     bool stopped = false;
     if (panels.size() <= exact_search_panels &&
         static_cast<Length>(sheets.size()) > lower_bound_sheets(grown.panels, grown.sheet)) {
-        Exact exact = fewest_sheets(grown.panels, grown.sheet);
+        Exact exact = fewest_sheets(grown.panels, grown.sheet, search_steps);
         stopped = exact.stopped;
         if (!exact.sheets.empty() && fewer_or_fuller(exact.sheets, sheets)) sheets = std::move(exact.sheets);
     }

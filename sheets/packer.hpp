@@ -59,7 +59,9 @@ constexpr std::size_t exact_search_steps = 400000;
 // exact_search_panels panels it finds the fewest sheets there are (unless the
 // search runs out of steps); for more, the best of the MaxRects heuristics.
 // Each sheet's panels lie towards its top-left corner; fuller sheets first.
-Packing pack_panels(const std::vector<Extent>& panels, Extent sheet, Length gap);
+// `search_steps` bounds the exact search.
+Packing pack_panels(const std::vector<Extent>& panels, Extent sheet, Length gap,
+                    std::size_t search_steps = exact_search_steps);
 
 // One MaxRects heuristic alone (first fit over the open sheets), for
 // comparing them.

@@ -99,3 +99,23 @@ TEST(SheetPacker, FindsTheFewestSheetsOfKnownPackings) {
     }
     EXPECT_TRUE(fits_sheet({390, 590}, {600, 400}, 5)) << "a panel that fits only turned";
 }
+
+// A search that runs out of steps says so and still uses no more sheets than
+// the best heuristic.
+TEST(SheetPacker, AStoppedSearchSaysSoAndKeepsTheHeuristicsResult) {
+    const Extent sheet{600, 400};
+    int stopped = 0;
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        const auto panels = random_panels(exact_search_panels, seed);
+        const Packing packing = pack_panels(panels, sheet, 3, 20);
+        if (!packing.search_stopped) continue;
+        ++stopped;
+        std::size_t best = panels.size();
+        for (FitRule rule : all_fit_rules) {
+            for (PanelOrder order : all_panel_orders) best = std::min(best, pack_with(panels, sheet, 3, rule, order).sheets);
+        }
+        EXPECT_LE(packing.sheets, best) << "seed " << seed;
+        expect_valid(panels, sheet, 3, packing);
+    }
+    EXPECT_GT(stopped, 0) << "no search ran out of steps";
+}

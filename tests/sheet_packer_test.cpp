@@ -45,7 +45,7 @@ std::vector<Extent> random_panels(std::size_t count, unsigned seed) {
 
 TEST(SheetPacker, PanelsStayInsideApartAndOnTheirSheets) {
     const Extent sheet{600, 400};
-    for (unsigned seed = 1; seed <= 12; ++seed) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
         for (std::size_t count : {1u, 5u, 12u, 40u}) {
             const auto panels = random_panels(count, seed);
             expect_valid(panels, sheet, 5, pack_panels(panels, sheet, 5));

@@ -43,8 +43,22 @@ struct Set {
     std::vector<std::vector<Extent>> instances;
 };
 
+// The panels of a project from bench/make_project.py with --width 30
+// --height 20 and N sections, drawn with -m 3 -b 50: three faces, two ends,
+// the rest sides.
+std::vector<Extent> project_panels(std::size_t sections) {
+    std::vector<Extent> panels;
+    for (std::size_t s = 0; s < sections; ++s) {
+        panels.push_back(s < 3 ? Extent{300, 200} : s < 5 ? Extent{300, 56} : Extent{56, 206});
+    }
+    return panels;
+}
+
 std::vector<Set> make_sets() {
     std::vector<Set> sets;
+    for (std::size_t count : {10u, 50u, 200u}) {
+        sets.push_back({"project " + std::to_string(count), std::vector<std::vector<Extent>>(instances, project_panels(count))});
+    }
     for (std::size_t count : {6u, 12u, 50u, 200u}) {
         for (int kind = 0; kind < 2; ++kind) {
             std::mt19937 random(static_cast<unsigned>(count * 7 + kind));

@@ -57,7 +57,8 @@ std::vector<Extent> project_panels(std::size_t sections) {
 std::vector<Set> make_sets() {
     std::vector<Set> sets;
     for (std::size_t count : {10u, 50u, 200u}) {
-        sets.push_back({"project " + std::to_string(count), std::vector<std::vector<Extent>>(instances, project_panels(count))});
+        sets.push_back(
+            {"project " + std::to_string(count), std::vector<std::vector<Extent>>(instances, project_panels(count))});
     }
     for (std::size_t count : {6u, 12u, 50u, 200u}) {
         for (int kind = 0; kind < 2; ++kind) {
@@ -133,7 +134,8 @@ int main() {
         for (const auto& panels : set.instances) {
             const auto start = std::chrono::steady_clock::now();
             stopped += pack_panels(panels, sheet, gap).search_stopped ? 1 : 0;
-            slowest = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            slowest = std::max(
+                slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         }
         std::printf(" %.1f%s |", slowest, stopped > 0 ? (" (" + std::to_string(stopped) + " stopped)").c_str() : "");
     }
@@ -145,7 +147,8 @@ int main() {
         for (int run = 0; run < 5; ++run) {
             const auto start = std::chrono::steady_clock::now();
             const Packing p = pack_panels(panels, sheet, gap);
-            times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            times.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
             if (p.sheets == 0) return 1;
         }
         std::sort(times.begin(), times.end());

@@ -13,7 +13,10 @@ struct Corner {
 class CornerSearch {
 public:
     CornerSearch(const std::vector<Extent>& panels, Extent sheet, std::size_t& steps_left)
-        : panels_(panels), sheet_(sheet), steps_left_(steps_left), placed_(panels.size(), false),
+        : panels_(panels),
+          sheet_(sheet),
+          steps_left_(steps_left),
+          placed_(panels.size(), false),
           layout_(panels.size()) {
         for (const Extent& p : panels) remaining_area_ += p.width * p.height;
     }

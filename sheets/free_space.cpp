@@ -47,27 +47,27 @@ Spot FreeSpace::score(const Rect& f, Length width, Length height, FitRule rule) 
     const Length left_w = f.width - width;
     const Length left_h = f.height - height;
     switch (rule) {
-    case FitRule::best_short_side:
-        spot.first = std::min(left_w, left_h);
-        spot.second = std::max(left_w, left_h);
-        break;
-    case FitRule::best_long_side:
-        spot.first = std::max(left_w, left_h);
-        spot.second = std::min(left_w, left_h);
-        break;
-    case FitRule::best_area:
-        spot.first = f.width * f.height - width * height;
-        spot.second = std::min(left_w, left_h);
-        break;
-    case FitRule::bottom_left:
-        // Towards the sheet's origin corner: the lowest far edge, then leftmost.
-        spot.first = f.y + height;
-        spot.second = f.x;
-        break;
-    case FitRule::contact_point:
-        spot.first = -contact(f.x, f.y, width, height);
-        spot.second = f.y + f.x;
-        break;
+        case FitRule::best_short_side:
+            spot.first = std::min(left_w, left_h);
+            spot.second = std::max(left_w, left_h);
+            break;
+        case FitRule::best_long_side:
+            spot.first = std::max(left_w, left_h);
+            spot.second = std::min(left_w, left_h);
+            break;
+        case FitRule::best_area:
+            spot.first = f.width * f.height - width * height;
+            spot.second = std::min(left_w, left_h);
+            break;
+        case FitRule::bottom_left:
+            // Towards the sheet's origin corner: the lowest far edge, then leftmost.
+            spot.first = f.y + height;
+            spot.second = f.x;
+            break;
+        case FitRule::contact_point:
+            spot.first = -contact(f.x, f.y, width, height);
+            spot.second = f.y + f.x;
+            break;
     }
     return spot;
 }
@@ -95,7 +95,8 @@ void FreeSpace::place(const Rect& r) {
             continue;
         }
         if (r.x > f.x) next.push_back({f.x, f.y, r.x - f.x, f.height});
-        if (r.x + r.width < f.x + f.width) next.push_back({r.x + r.width, f.y, f.x + f.width - r.x - r.width, f.height});
+        if (r.x + r.width < f.x + f.width)
+            next.push_back({r.x + r.width, f.y, f.x + f.width - r.x - r.width, f.height});
         if (r.y > f.y) next.push_back({f.x, f.y, f.width, r.y - f.y});
         if (r.y + r.height < f.y + f.height)
             next.push_back({f.x, r.y + r.height, f.width, f.y + f.height - r.y - r.height});

@@ -40,10 +40,14 @@ std::vector<std::size_t> offer_order(const std::vector<Extent>& panels, PanelOrd
     const auto key = [&](std::size_t i) -> Length {
         const Extent p = panels[i];
         switch (order) {
-        case PanelOrder::long_side: return std::max(p.width, p.height);
-        case PanelOrder::perimeter: return p.width + p.height;
-        case PanelOrder::short_side: return std::min(p.width, p.height);
-        default: return area(p);
+            case PanelOrder::long_side:
+                return std::max(p.width, p.height);
+            case PanelOrder::perimeter:
+                return p.width + p.height;
+            case PanelOrder::short_side:
+                return std::min(p.width, p.height);
+            default:
+                return area(p);
         }
     };
     std::stable_sort(index.begin(), index.end(), [&](std::size_t a, std::size_t b) { return key(a) > key(b); });
@@ -268,22 +272,32 @@ Packing to_packing(std::vector<Sheet> sheets, const std::vector<Extent>& panels,
 
 std::string rule_name(FitRule rule) {
     switch (rule) {
-    case FitRule::best_short_side: return "best short side fit";
-    case FitRule::best_long_side: return "best long side fit";
-    case FitRule::best_area: return "best area fit";
-    case FitRule::bottom_left: return "bottom-left";
-    case FitRule::contact_point: return "contact point";
+        case FitRule::best_short_side:
+            return "best short side fit";
+        case FitRule::best_long_side:
+            return "best long side fit";
+        case FitRule::best_area:
+            return "best area fit";
+        case FitRule::bottom_left:
+            return "bottom-left";
+        case FitRule::contact_point:
+            return "contact point";
     }
     return "";
 }
 
 std::string order_name(PanelOrder order) {
     switch (order) {
-    case PanelOrder::area: return "by area";
-    case PanelOrder::long_side: return "by long side";
-    case PanelOrder::perimeter: return "by perimeter";
-    case PanelOrder::short_side: return "by short side";
-    case PanelOrder::best_first: return "best panel first";
+        case PanelOrder::area:
+            return "by area";
+        case PanelOrder::long_side:
+            return "by long side";
+        case PanelOrder::perimeter:
+            return "by perimeter";
+        case PanelOrder::short_side:
+            return "by short side";
+        case PanelOrder::best_first:
+            return "best panel first";
     }
     return "";
 }

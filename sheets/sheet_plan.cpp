@@ -43,8 +43,8 @@ std::string lower(std::string text) {
 std::vector<std::string> pass_suffixes(const Arguments& args) {
     std::vector<std::string> suffixes;
     for (const Pass& p : output_passes(args)) {
-        if (auto suffix = layer_suffix(args.separate_files, p.text, p.components, p.outline, p.recess,
-                                       p.screw_size_top, p.screw_size_bottom, p.screw_head_diameter)) {
+        if (auto suffix = layer_suffix(args.separate_files, p.text, p.components, p.outline, p.recess, p.screw_size_top,
+                                       p.screw_size_bottom, p.screw_head_diameter)) {
             suffixes.push_back(*suffix);
         }
     }
@@ -56,12 +56,14 @@ std::vector<std::string> pass_suffixes(const Arguments& args) {
 // are compared without case, as some file systems do.
 void refuse_sheet_name_clashes(const SheetPlan& plan, const Arguments& args, const std::string& json_file) {
     const std::vector<std::string> suffixes = pass_suffixes(args);
-    const std::vector<std::string> vectors = args.vectorize ? std::vector<std::string>{"", "_vector"}
-                                                            : std::vector<std::string>{""};
+    const std::vector<std::string> vectors =
+        args.vectorize ? std::vector<std::string>{"", "_vector"} : std::vector<std::string>{""};
     std::map<std::string, std::string> sheet_files;
     for (std::size_t s = 0; s < plan.packing.sheets; ++s) {
         for (const auto& suffix : suffixes) {
-            for (const auto& vector : vectors) sheet_files.emplace(lower(sheet_name(s, suffix) + vector), sheet_name(s, suffix) + vector);
+            for (const auto& vector : vectors) {
+                sheet_files.emplace(lower(sheet_name(s, suffix) + vector), sheet_name(s, suffix) + vector);
+            }
         }
     }
     for (const auto& key : plan.sections) {
@@ -143,10 +145,10 @@ std::optional<SheetPlan> plan_sheets(const json& project, const BoxSize& box, co
             const std::string size = page->width < 0 ? std::string("too large")
                                                      : mm_text(page->width) + " x " + mm_text(page->height) + " mm";
             std::ostringstream sheet;
-            sheet << args.sheet_width << " x " << args.sheet_height << " mm with a gap of " << args.sheet_gap
-                  << " mm";
-            fail_at(place, "", "its panel (" + size + ") fits the sheet (" + sheet.str() +
-                                   ") in neither orientation; give a larger --sheet");
+            sheet << args.sheet_width << " x " << args.sheet_height << " mm with a gap of " << args.sheet_gap << " mm";
+            fail_at(place, "",
+                    "its panel (" + size + ") fits the sheet (" + sheet.str() +
+                        ") in neither orientation; give a larger --sheet");
         }
         plan.sections.push_back(key);
         plan.pages.push_back(*page);

@@ -68,8 +68,9 @@ public:
     void write(const std::string& text) override {
         bytes_ += written_size(text);
         if (bytes_ > max_document_bytes) {
-            fail_at(place_, "", "the sheet file " + name_ + ".svg grows past the limit of " +
-                                    std::to_string(max_document_bytes >> 20) + " MiB for one SVG file");
+            fail_at(place_, "",
+                    "the sheet file " + name_ + ".svg grows past the limit of " +
+                        std::to_string(max_document_bytes >> 20) + " MiB for one SVG file");
         }
         file_.write(text);
     }

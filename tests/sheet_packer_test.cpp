@@ -112,7 +112,8 @@ TEST(SheetPacker, AStoppedSearchSaysSoAndKeepsTheHeuristicsResult) {
         ++stopped;
         std::size_t best = panels.size();
         for (FitRule rule : all_fit_rules) {
-            for (PanelOrder order : all_panel_orders) best = std::min(best, pack_with(panels, sheet, 3, rule, order).sheets);
+            for (PanelOrder order : all_panel_orders)
+                best = std::min(best, pack_with(panels, sheet, 3, rule, order).sheets);
         }
         EXPECT_LE(packing.sheets, best) << "seed " << seed;
         expect_valid(panels, sheet, 3, packing);

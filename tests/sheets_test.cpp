@@ -76,8 +76,7 @@ struct Footprint {
 // Reads one sheet back: each group must open with its placement and hold,
 // byte for byte, the drawing of the next panel that the console places on
 // this sheet (in key order); the sheet ends after the last one.
-std::vector<Footprint> read_sheet(const Sheets& s, const std::string& sheet, const std::string& suffix,
-                                  int number) {
+std::vector<Footprint> read_sheet(const Sheets& s, const std::string& sheet, const std::string& suffix, int number) {
     std::vector<Footprint> found;
     const std::string& text = s.files.at(sheet);
     std::size_t at = text.find("</defs>") + 7;
@@ -186,10 +185,10 @@ TEST(Sheets, RefusesAPanelThatFitsNeitherWayBeforeAnyFileIsWritten) {
 
 TEST(Sheets, RefusesMalformedSizesAndGaps) {
     const std::vector<std::vector<std::string>> refused = {
-        {"--sheet", "600"},       {"--sheet", "600x"},      {"--sheet", "x400"},     {"--sheet", "0x400"},
-        {"--sheet", "600x-1"},    {"--sheet", "nanx400"},   {"--sheet", "600xinf"},  {"--sheet", "600x400x2"},
-        {"--sheet", "1e6x400"},   {"--sheet", "600 x 400"}, {"--sheet", "600x400mm"}, {"--sheet", ""},
-        {"--sheet-gap", "-1"},    {"--sheet-gap", "nan"},   {"--sheet-gap", "3mm"},  {"--sheet-gap", "inf"},
+        {"--sheet", "600"},     {"--sheet", "600x"},      {"--sheet", "x400"},      {"--sheet", "0x400"},
+        {"--sheet", "600x-1"},  {"--sheet", "nanx400"},   {"--sheet", "600xinf"},   {"--sheet", "600x400x2"},
+        {"--sheet", "1e6x400"}, {"--sheet", "600 x 400"}, {"--sheet", "600x400mm"}, {"--sheet", ""},
+        {"--sheet-gap", "-1"},  {"--sheet-gap", "nan"},   {"--sheet-gap", "3mm"},   {"--sheet-gap", "inf"},
     };
     for (const auto& options : refused) {
         const Sheets s = run_sheets(options);
@@ -210,8 +209,7 @@ TEST(Sheets, ReportSimulationAndLayerFilesOfTheSettings) {
     EXPECT_NE(simulated.run.out.find("Placing box_Main on sheet 1 at (2.50, 2.50) mm\n"), std::string::npos)
         << simulated.run.out;
     EXPECT_NE(simulated.run.out.find("2 sheets, "), std::string::npos) << simulated.run.out;
-    EXPECT_NE(simulated.run.out.find(" % of their area used\n## Currently on section: box_Back ##"),
-              std::string::npos);
+    EXPECT_NE(simulated.run.out.find(" % of their area used\n## Currently on section: box_Back ##"), std::string::npos);
     EXPECT_TRUE(simulated.files.empty());
 
     // Placed once per run, though every layer pass writes its sheets.
@@ -226,8 +224,8 @@ TEST(Sheets, ReportSimulationAndLayerFilesOfTheSettings) {
 TEST(Sheets, RefusesASectionWhoseFileASheetWouldTake) {
     TempDir dir;
     write_text(dir / "box.json", project_with(R"("sheet-1_vector": {}, "box_Main": {})"));
-    const std::vector<std::string> args = {"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "--sheet", "600x400",
-                                           "--vectorizer", "builtin", "--keep-files"};
+    const std::vector<std::string> args = {"-j", "box.json", "-o",      "out",          "-m",      "3",           "-b",
+                                           "50", "--sheet",  "600x400", "--vectorizer", "builtin", "--keep-files"};
     const RunResult r = run_program(args, dir.path());
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("section \"sheet-1_vector\": its file sheet-1_vector.svg would be overwritten by the sheet "

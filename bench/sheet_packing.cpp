@@ -139,7 +139,8 @@ int main() {
         }
         std::printf(" %.1f%s |", slowest, stopped > 0 ? (" (" + std::to_string(stopped) + " stopped)").c_str() : "");
     }
-    std::printf("\n\nTime of pack_panels (random panels, median of 5 runs)\n\n| panels | ms |\n|---|---|\n");
+    std::printf(
+        "\n\nTime of pack_panels (random panels, 5 runs)\n\n| panels | median ms | fastest ms |\n|---|---|---|\n");
     for (std::size_t count : {10u, 12u, 50u, 200u}) {
         std::mt19937 random(99);
         const std::vector<Extent> panels = random_panels(count, random);
@@ -152,6 +153,6 @@ int main() {
             if (p.sheets == 0) return 1;
         }
         std::sort(times.begin(), times.end());
-        std::printf("| %zu | %.1f |\n", count, times[2]);
+        std::printf("| %zu | %.1f | %.1f |\n", count, times[2], times[0]);
     }
 }

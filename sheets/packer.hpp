@@ -52,7 +52,7 @@ bool fits_sheet(Extent panel, Extent sheet, Length gap);
 // At most this many panels get the exact search for the fewest sheets.
 constexpr std::size_t exact_search_panels = 12;
 // The steps the exact search may take in all, so that its time stays bounded.
-constexpr std::size_t exact_search_steps = 400000;
+constexpr std::size_t exact_search_steps = 100000;
 
 // Packs every panel (each must fit: see fits_sheet) with at least `gap`
 // between panels and between a panel and the sheet's edge. Up to

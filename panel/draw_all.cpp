@@ -110,7 +110,9 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
     const PanelSize size = checked_panel_size(key, box, args, style, place);
     SectionDocument doc;
     doc.svg.reserve(2 * piece_bytes);
-    doc.svg += prepare_header(size.width, size.height, whole_font_size(args.font_size), style);
+    // The one place the header is made, so that a sheet places the page the
+    // file really has.
+    doc.svg += section_header(key, box, args, style, place);
     for (const auto& [component_key, value] : section_members(section, place)) {
         Component component = read_component(component_key, *value, place);
         draw_component(component, pass, args, style, doc, context.out);

@@ -20,11 +20,14 @@
 #include "panel/output_names.hpp"
 #include "panel/project.hpp"
 #include "panel/screws.hpp"
+#include "panel/section_drawing.hpp"
 #include "panel/section.hpp"
 #include "panel/vectorize.hpp"
 #include "panel/warnings.hpp"
 #include "parts/resolve.hpp"
 #include "settings/passes.hpp"
+#include "sheets/sheet_plan.hpp"
+#include "sheets/sheet_writer.hpp"
 
 namespace fs = std::filesystem;
 
@@ -92,7 +95,7 @@ constexpr std::size_t piece_bytes = std::size_t{256} << 10;
 // keeps the buffer for the text that follows. Every byte counts against the
 // run's budget: the section that would cross it is refused before the text
 // reaches the disk, and its scratch file goes with the error.
-void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const Place& place) {
+void pass_on(SectionDocument& doc, DrawingSink* file, RunContext& context, const Place& place) {
     const std::size_t bytes = written_size(doc.svg);
     if (file != nullptr) {
         if (!take_from_write_budget(context, bytes)) {
@@ -111,13 +114,14 @@ void pass_on(SectionDocument& doc, OutputFile* file, RunContext& context, const 
 // caller commits the file.
 void build_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
                    const Arguments& args, const LaserStyle& style, const Place& place, RunContext& context,
-                   OutputFile* file, DxfOutput* dxf = nullptr) {
+                   DrawingSink* file, DxfOutput* dxf = nullptr) {
     const PanelSize size = checked_panel_size(key, box, args, style, place);
     SectionDocument doc;
     doc.dxf = dxf;
     doc.svg.reserve(2 * piece_bytes);
-    doc.svg += prepare_header(size.width, size.height, whole_font_size(args.font_size), style,
-                              finger_margins(section_kind(key), box, args));
+    // The one place the header is made, so that a sheet places the page the
+    // file really has.
+    doc.svg += section_header(key, box, args, style, place);
     for (const auto& [component_key, value] : section_members(section, place)) {
         Component component = read_component(component_key, *value, place);
         draw_component(component, pass, args, style, doc, context.out);
@@ -140,6 +144,19 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
 }
 
 }  // namespace
+
+std::string section_header(const std::string& key, const BoxSize& box, const Arguments& args,
+                           const LaserStyle& style, const Place& place) {
+    const PanelSize size = checked_panel_size(key, box, args, style, place);
+    return prepare_header(size.width, size.height, whole_font_size(args.font_size), style,
+                          finger_margins(section_kind(key), box, args));
+}
+
+void draw_section(const std::string& key, const json& section, const BoxSize& box, const Pass& pass,
+                  const Arguments& args, const LaserStyle& style, const Place& place, RunContext& context,
+                  DrawingSink& sink) {
+    build_section(key, section, box, pass, args, style, place, context, &sink);
+}
 
 bool take_from_write_budget(RunContext& context, std::uintmax_t bytes) {
     if (bytes > context.write_budget) return false;
@@ -174,6 +191,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     refuse_file_name_clashes(project, args, json_file);
     const LaserStyle style(args);
     DxfFont dxf_font(args);
+    const std::optional<SheetPlan> sheets = plan_sheets(project, box, args, style, json_file, context);
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) {
             continue;
@@ -216,4 +234,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         }
     }
     context.design_warned = true;
+    if (sheets) {
+        write_sheets(*sheets, project, box, pass, args, style, folder, *suffix, context);
+    }
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "panel/drawing_sink.hpp"
 #include "settings/utf8_path.hpp"
 
 // A scratch file of this run in `folder`: a name no drawing can have, made
@@ -19,14 +20,14 @@ void create_output_folder(const std::filesystem::path& folder);
 // commit() (an error while drawing) it removes the scratch file, so a failed
 // drawing leaves neither a torn file nor a lost one. The scratch file is
 // opened by the first write. Errors throw RunError naming `path`.
-class OutputFile {
+class OutputFile : public DrawingSink {
 public:
     explicit OutputFile(std::filesystem::path path);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    void write(const std::string& text);
+    void write(const std::string& text) override;
     void commit();
 
 private:

@@ -34,6 +34,8 @@ struct RunContext {
     // Design warnings are given by the first pass that draws, not again by
     // every layer pass of separate files.
     bool design_warned = false;
+    // The sheet placement is printed by the first pass that draws.
+    bool sheets_reported = false;
     // What the run may still write; every pass of the run draws on it.
     std::uintmax_t write_budget = max_run_write_bytes;
     // The project as the first pass read and checked it; later passes of the

@@ -25,6 +25,12 @@ void print_finger_settings(const Arguments& a, std::ostream& out) {
     if (a.finger_play != 0) out << "Finger play: " << a.finger_play << " mm" << std::endl;
 }
 
+// The sheet lines show only when sheets are asked for (or the gap is moved).
+void print_sheet_settings(const Arguments& a, std::ostream& out) {
+    if (a.sheet_width > 0) out << "Sheet size: " << a.sheet_width << " x " << a.sheet_height << " mm" << std::endl;
+    if (a.sheet_width > 0 || a.sheet_gap != 3.0f) out << "Sheet gap: " << a.sheet_gap << " mm" << std::endl;
+}
+
 }  // namespace
 
 bool has_output_layer(const Arguments& args) {
@@ -79,6 +85,7 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
     if (a.dxf) {
         out << "DXF files: Yes" << std::endl;
     }
+    print_sheet_settings(a, out);
     out << "======================" << std::endl;
 }
 

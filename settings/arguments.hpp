@@ -45,6 +45,10 @@ struct Arguments {
     std::string parts;
     // A DXF file in mm beside every drawing, for cutting services and CAD.
     bool dxf = false;
+    // Material sheets to lay every panel out on, in mm; 0 by 0: none.
+    float sheet_width = 0;
+    float sheet_height = 0;
+    float sheet_gap = 3;  // mm between panels and from the sheet's edge
 };
 
 extern const std::string VERSION;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "settings/sheet_settings.hpp"
+
 #ifdef _WIN32
 const std::string default_inkscape_path = "C:\\\\Progra~1\\\\Inkscape\\\\bin\\\\inkscape.com";
 #else
@@ -197,7 +199,11 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
          cxxopts::value<std::string>(), "")
         ("list-parts", "List the known parts with their sizes in mm and quit", cxxopts::value<bool>(), "")
         ("dxf", "Also write every drawing as a DXF file in mm (layers CUT and ENGRAVE) for cutting services and CAD",
-         cxxopts::value<bool>()->default_value("false"), "");
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("sheet", "Also lay all panels out on material sheets of this size in mm, such as 600x400",
+         cxxopts::value<std::string>(), "")
+        ("sheet-gap", "Gap in mm between panels on a sheet and from its edge",
+         cxxopts::value<std::string>()->default_value("3"), "");
     return options;
 }
 
@@ -261,5 +267,6 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     }
     refuse_negative_sizes(a);
     check_finger_settings(a);
+    read_sheet_settings(result, a);
     return a;
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """tools/preview draws one separate patch per panel: in normal mode, from the
-layer files of --separate-files, and with vector files beside plain ones.
+layer files of --separate-files, and with vector files beside plain ones; the
+sheet files of --sheet stay out of the net. A sheet's picture has the sheet's
+size and names each of its panels.
 
 Usage: preview_test.py PROGRAM PREVIEW EXAMPLE_PROJECT"""
 import os
@@ -63,8 +65,8 @@ with tempfile.TemporaryDirectory() as tmp:
                         "-p", "3", "-d", "6", "--vectorize=false", *extra], check=True, capture_output=True)
         return os.path.join(tmp, name, os.path.splitext(os.path.basename(project))[0])
 
-    normal = draw("normal")
-    separate = draw("separate", "--separate-files")
+    normal = draw("normal", "--sheet", "600x300")
+    separate = draw("separate", "--separate-files", "--sheet", "300x300")
     # A vector file beside its plain file stands for the same panel.
     with_vector = shutil.copytree(normal, os.path.join(tmp, "vector"))
     shutil.copy(os.path.join(normal, "box_Main.svg"), os.path.join(with_vector, "box_Main_vector.svg"))
@@ -88,6 +90,23 @@ with tempfile.TemporaryDirectory() as tmp:
         regions = large_regions(png)
         if regions != PANELS:
             failures.append("%s: %d panels in the picture, %d expected" % (name, regions, PANELS))
+
+    for name, folder, size, sheet in (("sheet", normal, (1200, 600), 1), ("layer sheet", separate, (600, 600), 2)):
+        png = os.path.join(tmp, name + ".png")
+        run = subprocess.run([preview, "--sheet", str(sheet), folder, png], capture_output=True, text=True)
+        if run.returncode != 0 or not os.path.exists(png):
+            failures.append("%s: no picture (%s)" % (name, run.stderr.strip()))
+            continue
+        if any(abs(got - want) > 1 for got, want in zip(Image.open(png).size, size)):
+            failures.append("%s: picture of %s px, %s expected" % (name, Image.open(png).size, size))
+        named = run.stdout.split(" with ")[1].split(" written")[0].split(", ")
+        listed = subprocess.run([program, "-j", project, "-o", os.path.join(tmp, "sim"), "-m", "3", "-b", "50",
+                                 "--sheet", "600x300" if sheet == 1 else "300x300", "-s"],
+                                capture_output=True, text=True).stdout
+        placed = sorted(line.split()[1] for line in listed.splitlines()
+                        if line.startswith("Placing ") and " on sheet %d " % sheet in line)
+        if sorted(named) != placed:
+            failures.append("%s: the picture names %s, the run placed %s" % (name, named, placed))
 
 for failure in failures:
     print(failure)

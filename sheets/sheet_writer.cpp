@@ -1,5 +1,6 @@
 #include "sheets/sheet_writer.hpp"
 
+#include "dxf/dxf_file.hpp"
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
 #include "panel/output_file.hpp"
@@ -7,6 +8,8 @@
 #include "panel/section_drawing.hpp"
 #include "panel/vectorize.hpp"
 #include "settings/utf8_path.hpp"
+
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -58,12 +61,42 @@ private:
     const std::string closing_ = "</svg>";
 };
 
+// Hands a DXF drawing the sheet's text in whole elements and whole labels:
+// the sheet gets its pieces cut anywhere, the DXF reader needs them whole.
+class WholeElements {
+public:
+    explicit WholeElements(DxfOutput& dxf) : dxf_(dxf) {}
+
+    void write(const std::string& text) {
+        held_ += text;
+        std::size_t cut = held_.rfind('>');
+        if (cut == std::string::npos) return;
+        ++cut;
+        // A label is its start tag, its text and its end tag, together.
+        const std::size_t open = held_.rfind("<text", cut);
+        const std::size_t close = held_.rfind("</text>", cut);
+        if (open != std::string::npos && (close == std::string::npos || close < open)) cut = open;
+        if (cut == 0) return;
+        dxf_.feed(held_.substr(0, cut));
+        held_.erase(0, cut);
+    }
+    void finish() {
+        if (!held_.empty()) dxf_.feed(held_);
+        held_.clear();
+    }
+
+private:
+    DxfOutput& dxf_;
+    std::string held_;
+};
+
 // The sheet's own file: keeps the count of its bytes against the limit of
-// one file and takes what it adds itself from the run's budget.
+// one file and takes what it adds itself from the run's budget; passes the
+// text on to the sheet's DXF drawing too, when there is one.
 class SheetFile : public DrawingSink {
 public:
-    SheetFile(OutputFile& file, const Place& place, const std::string& name)
-        : file_(file), place_(place), name_(name) {}
+    SheetFile(OutputFile& file, const Place& place, const std::string& name, WholeElements* dxf)
+        : file_(file), place_(place), name_(name), dxf_(dxf) {}
 
     void write(const std::string& text) override {
         bytes_ += written_size(text);
@@ -73,6 +106,7 @@ public:
                         std::to_string(max_document_bytes >> 20) + " MiB for one SVG file");
         }
         file_.write(text);
+        if (dxf_ != nullptr) dxf_->write(text);
     }
 
     // Text of the sheet's own, not of a panel's drawing (which the drawing
@@ -88,6 +122,7 @@ private:
     OutputFile& file_;
     Place place_;
     std::string name_;
+    WholeElements* dxf_;
     std::size_t bytes_ = 0;
 };
 
@@ -167,6 +202,7 @@ void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box
                   const Arguments& args, const LaserStyle& style, const fs::path& folder, const std::string& suffix,
                   RunContext& context) {
     if (args.simulate) return;
+    DxfFont dxf_font(args);
     for (std::size_t s = 0; s < plan.packing.sheets; ++s) {
         const std::string name = sheet_name(s, suffix);
         const Place place{args.json_file, "", {}};
@@ -174,7 +210,13 @@ void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box
         refuse_overwriting_project(path, args.json_file, place);
         if (args.vectorize) refuse_overwriting_project(vector_path_for(path), args.json_file, place);
         OutputFile file(path);
-        SheetFile sheet(file, place, name);
+        std::optional<DxfOutput> dxf;
+        std::optional<WholeElements> dxf_pieces;
+        if (args.dxf) {
+            dxf.emplace(path, dxf_font);
+            dxf_pieces.emplace(*dxf);
+        }
+        SheetFile sheet(file, place, name, dxf_pieces ? &*dxf_pieces : nullptr);
         const std::string& first = plan.sections.front();
         sheet.add(sheet_header(args, section_header(first, box, args, style, Place{args.json_file, first, {}})),
                   context);
@@ -186,6 +228,10 @@ void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box
         sheet.add("\n</svg>", context);
         file.commit();
         context.out << "Creation of SVG for " << name << " successful." << std::endl;
+        if (dxf) {
+            dxf_pieces->finish();
+            dxf->commit(name, context, place);
+        }
         if (args.vectorize) vectorize_file(name, suffix, path, args, context);
     }
 }

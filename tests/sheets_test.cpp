@@ -276,3 +276,22 @@ TEST(Sheets, SheetFilesAreVectorizedAndDrawOnTheWriteBudget) {
     pass();
     EXPECT_EQ(recorder.seen, "a_Main:a_Main.svg b_Left:b_Left.svg sheet-1:sheet-1.svg ");
 }
+
+// A sheet's DXF holds what its panels' DXF files hold together: every entity
+// of every panel, jointed outlines included, placed as in the sheet.
+TEST(Sheets, ASheetsDxfHoldsEveryEntityOfItsPanels) {
+    const Sheets s = run_sheets({"--recess", "-n", "2", "-p", "3", "-d", "6", "--finger-joints", "--dxf", "--sheet",
+                                 "600x300", "--font-file", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"});
+    ASSERT_EQ(s.run.status, 0) << s.run.err;
+    ASSERT_EQ(s.files.count("sheet-1.dxf"), 1u) << s.run.out;
+    ASSERT_EQ(s.files.count("sheet-2.dxf"), 0u);
+    std::map<std::string, int> panels, sheet;
+    for (const auto& [name, text] : s.files) {
+        if (name.size() < 4 || name.substr(name.size() - 4) != ".dxf") continue;
+        for (const char* entity : {"\nLINE\n", "\nCIRCLE\n", "\nPOLYLINE\n"}) {
+            (name.rfind("sheet-", 0) == 0 ? sheet : panels)[entity] += count_of(unix_lines(text), entity);
+        }
+    }
+    EXPECT_GT(panels["\nPOLYLINE\n"], 6);
+    EXPECT_EQ(sheet, panels);
+}

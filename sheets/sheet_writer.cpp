@@ -232,6 +232,7 @@ void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box
             dxf_pieces->finish();
             dxf->commit(name, context, place);
         }
-        if (args.vectorize) vectorize_file(name, suffix, path, args, context);
+        // Named as a section is: the sheet without its layer suffix.
+        if (args.vectorize) vectorize_file(sheet_name(s, ""), suffix, path, args, context);
     }
 }

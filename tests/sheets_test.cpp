@@ -275,6 +275,14 @@ TEST(Sheets, SheetFilesAreVectorizedAndDrawOnTheWriteBudget) {
     a.vectorize = true;
     pass();
     EXPECT_EQ(recorder.seen, "a_Main:a_Main.svg b_Left:b_Left.svg sheet-1:sheet-1.svg ");
+
+    // A layer's sheet is named as a section is, the layer apart.
+    recorder.seen.clear();
+    fs::remove_all(dir / "out");
+    draw_all((dir / "box.json").string(), (dir / "out").string(), false, false, true, false, 0, 0, 0,
+             [&] { Arguments e = a; e.separate_files = true; return e; }(), context);
+    EXPECT_EQ(recorder.seen,
+              "a_Main:a_Main_outline.svg b_Left:b_Left_outline.svg sheet-1:sheet-1_outline.svg ");
 }
 
 // A sheet's DXF holds what its panels' DXF files hold together: every entity

@@ -293,7 +293,7 @@ TEST(Parts, ListingAndTheUsersOwnLibrary) {
     with_parts.insert(with_parts.end(), {"--parts", "mine.json"});
     const RunResult drawn = run_program(with_parts, dir.path());
     EXPECT_EQ(drawn.status, 0) << drawn.err;
-    EXPECT_NE(drawn.out.find("Inkscape path: inkscape\nParts file: mine.json\n"), std::string::npos) << drawn.out;
+    EXPECT_NE(drawn.out.find(default_inkscape_line + "\nParts file: mine.json\n"), std::string::npos) << drawn.out;
     EXPECT_EQ(elements_starting(read_text(dir / "out/box/box_Main.svg"), "<circle").size(), 1u);
 }
 

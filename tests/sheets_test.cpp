@@ -32,7 +32,9 @@ Sheets run_sheets(const std::vector<std::string>& extra, const std::string& proj
     const fs::path folder = dir / "out" / fs::path(project).stem().string();
     if (fs::exists(folder)) {
         for (const auto& entry : fs::directory_iterator(folder)) {
-            sheets.files[entry.path().filename().string()] = read_text(entry.path());
+            // Text-mode files end their lines as the platform does; sheets and
+            // panels alike, so they compare line for line.
+            sheets.files[entry.path().filename().string()] = unix_lines(read_text(entry.path()));
         }
     }
     return sheets;

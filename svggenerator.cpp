@@ -8,6 +8,7 @@
 #include <new>
 
 #include "panel/errors.hpp"
+#include "panel/interrupts.hpp"
 #include "panel/memory_reserve.hpp"
 #include "panel/panel.hpp"
 #include "panel/vectorize.hpp"
@@ -38,6 +39,7 @@ int current_year() {
 }
 
 int run(int argc, char** argv) {
+    install_interrupt_handlers();
     const int year = current_year();
     const std::string program_name =
         argc > 0 && argv[0] != nullptr ? utf8_path(argv[0]).filename().string() : "svggenerator";

@@ -9,6 +9,7 @@
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
 #include "panel/hatching.hpp"
+#include "panel/interrupts.hpp"
 #include "panel/labels.hpp"
 #include "panel/laser_style.hpp"
 #include "panel/layout.hpp"
@@ -155,6 +156,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     const BoxSize box = read_box_size(project, json_file);
     const fs::path folder = output_folder(json_file, output_directory);
     create_output_folder(folder);
+    if (!args.simulate) remove_stale_scratch_files(folder);
 
     const auto suffix = layer_suffix(args.separate_files, text, components, outline, recess, screw_size_top,
                                      screw_size_bottom, screw_head_diameter);
@@ -173,6 +175,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         }
         context.out << "## Currently on section: " << key << " ##" << std::endl;
         const fs::path path = folder / utf8_path(key + *suffix + ".svg");
+        set_interrupted_activity("drawing " + key + *suffix + ".svg");
         // Written to a scratch file while it is drawn; a section that fails
         // leaves no file, and files of earlier sections stay.
         OutputFile file(path);

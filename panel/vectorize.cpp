@@ -2,14 +2,22 @@
 
 #include "panel/output_file.hpp"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <stdexcept>
 #include <thread>
 
+#include "panel/interrupts.hpp"
+
 #ifndef _WIN32
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+
+extern char** environ;
 #endif
 
 namespace fs = std::filesystem;
@@ -27,6 +35,45 @@ std::string read_start(const fs::path& path, std::size_t limit) {
     return text;
 }
 
+#ifndef _WIN32
+// Runs the line through /bin/sh in a process group of its own, which an
+// interrupt can stop as a whole (the shell, Inkscape and what it starts),
+// and waits for the shell. Returns the status as system() would.
+int run_in_own_group(const std::string& command_line) {
+    sigset_t interrupts, previous;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    sigaddset(&interrupts, SIGHUP);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    char shell[] = "/bin/sh";
+    char dash_c[] = "-c";
+    std::string line = command_line;
+    char* argv[] = {shell, dash_c, line.data(), nullptr};
+    // An interrupt between the start and the watch would miss the command.
+    sigprocmask(SIG_BLOCK, &interrupts, &previous);
+    posix_spawnattr_setsigmask(&attributes, &previous);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, shell, nullptr, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    if (failed == 0) watch_command_group(static_cast<long>(pid));
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    if (failed != 0) return -1;
+    int status = 0;
+    while (waitpid(pid, &status, 0) == -1) {
+        if (errno != EINTR) {
+            status = -1;
+            break;
+        }
+    }
+    watch_command_group(0);
+    return status;
+}
+#endif
+
 }  // namespace
 
 // The output goes to a file rather than a pipe: reading a pipe would wait for
@@ -38,7 +85,12 @@ CommandResult SystemCommandRunner::run(const std::string& command_line, const fs
     // with one; an outer pair keeps a quoted Inkscape path and the rest intact.
     redirected = "\"" + redirected + "\"";
 #endif
+    const ScratchGuard capture_guard(capture_file);
+#ifdef _WIN32
     const int status = std::system(redirected.c_str());
+#else
+    const int status = run_in_own_group(redirected);
+#endif
     CommandResult result;
 #ifdef _WIN32
     result.status = status;
@@ -126,8 +178,10 @@ void InkscapeConverter::convert(const std::string& section, const fs::path& svg_
                                  " (the plain file is kept)");
     }
 #endif
-    // A vector file left from an earlier run would pass for this run's result.
-    fs::remove(vector_path);
+    // A vector file left from an earlier run would pass for this run's
+    // result; it is moved aside while Inkscape writes there, put back if the
+    // run is interrupted, and removed once this conversion has ended.
+    const MovedAside earlier(vector_path, scratch_path(svg_path.parent_path(), "earlier-vector"));
     const fs::path capture_file = scratch_path(svg_path.parent_path(), "inkscape-output");
     // The shell's ">" would follow a link left at that name.
     fs::remove(capture_file);
@@ -163,12 +217,16 @@ void vectorize_file(const std::string& section, const std::string& suffix, const
                     const Arguments& args, RunContext& context) {
     context.out << "Starting vectorization for " << section << suffix << ". This may take some time..."
                 << std::endl;
+    set_interrupted_activity("converting " + svg_path.filename().string() + " to paths");
     try {
         if (context.converter != nullptr) {
             context.converter->convert(section, svg_path, args, context);
         } else {
             InkscapeConverter().convert(section, svg_path, args, context);
         }
+    } catch (const std::bad_alloc&) {
+        // Out of memory ends the run as it does everywhere else.
+        throw;
     } catch (const std::exception& e) {
         context.err << "Vectorization failed: " << e.what() << std::endl;
     }

@@ -1,5 +1,6 @@
 #include "vector/glyphs.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <iterator>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 
 #include <stb_truetype.h>
@@ -104,6 +106,19 @@ bool metrics_inside(const std::vector<unsigned char>& data, const stbtt_fontinfo
     return end <= data.size();
 }
 
+// The font library's CFF reader trusts the offsets and subroutine numbers of
+// the charstrings, and only the TrueType outlines (glyf/loca) are checked
+// here; an OpenType font with CFF outlines is refused before the library
+// reads any of it, rather than drawn from unchecked data.
+void refuse_cff_outlines(const std::vector<unsigned char>& data, std::size_t start, const fs::path& file) {
+    const bool cff = find_table(data, start, "CFF ").second > 0 || find_table(data, start, "CFF2").second > 0;
+    // With both kinds of outline the library reads glyf, which is checked.
+    if (cff && find_table(data, start, "glyf").second == 0) {
+        throw FontError("the font file " + file.string() +
+                        " cannot be used: CFF outlines are not supported (use a font with TrueType outlines)");
+    }
+}
+
 // The next code point of UTF-8 text; broken sequences give U+FFFD.
 char32_t next_code_point(const std::string& text, std::size_t& at) {
     const unsigned char lead = static_cast<unsigned char>(text[at++]);
@@ -169,8 +184,11 @@ LabelFont::LabelFont(const fs::path& file) : face_(std::make_unique<Face>()) {
     face_->data = read_font_file(file);
     const std::vector<unsigned char>& data = face_->data;
     const int start = data.size() >= 16 ? stbtt_GetFontOffsetForIndex(data.data(), 0) : -1;
-    if (start < 0 || !tables_inside(data, static_cast<std::size_t>(start)) ||
-        !stbtt_InitFont(&face_->info, data.data(), start)) {
+    if (start < 0 || !tables_inside(data, static_cast<std::size_t>(start))) {
+        throw FontError("the font file " + file.string() + " is not a TrueType or OpenType font");
+    }
+    refuse_cff_outlines(data, static_cast<std::size_t>(start), file);
+    if (!stbtt_InitFont(&face_->info, data.data(), start)) {
         throw FontError("the font file " + file.string() + " is not a TrueType or OpenType font");
     }
     if (!character_map_is_sound(data, face_->info)) {
@@ -182,6 +200,44 @@ LabelFont::LabelFont(const fs::path& file) : face_(std::make_unique<Face>()) {
 
 LabelFont::~LabelFont() = default;
 
+void LabelFont::check_glyph(int glyph) const {
+    if (!metrics_inside(face_->data, face_->info, glyph) || !glyph_is_sound(face_->data, face_->info, glyph)) {
+        throw FontError("the font file " + face_->name + " is damaged: glyph " + std::to_string(glyph) +
+                        " reaches outside the file");
+    }
+}
+
+std::uintmax_t LabelFont::outline_bytes_estimate(const std::string& text, const TextPlacement& at) const {
+    const stbtt_fontinfo& info = face_->info;
+    // Points of each glyph met so far; a label repeats few glyphs many times.
+    std::unordered_map<int, int> points;
+    std::uintmax_t glyphs = 0;
+    int most_points = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const int glyph = stbtt_FindGlyphIndex(&info, static_cast<int>(next_code_point(text, i)));
+        ++glyphs;
+        if (points.contains(glyph)) continue;
+        check_glyph(glyph);
+        stbtt_vertex* vertices = nullptr;
+        const int count = stbtt_GetGlyphShape(&info, glyph, &vertices);
+        stbtt_FreeShape(&info, vertices);
+        points.emplace(glyph, count);
+        most_points = std::max(most_points, count);
+    }
+    const double units_per_em = read_u16(face_->data, static_cast<std::size_t>(info.head) + 18);
+    if (units_per_em == 0 || glyphs == 0) return 0;
+    // The widest number in the paths: the far end of the line, in pixels,
+    // with sign, point, three decimals and the space before it.
+    const double advance_max = read_u16(face_->data, static_cast<std::size_t>(info.hhea) + 10);
+    const double reach = std::abs(at.x) + std::abs(at.y) +
+                         (static_cast<double>(glyphs) * advance_max + 2 * units_per_em) * at.size_px / units_per_em;
+    const double number_bytes = std::floor(std::log10(std::max(reach, 1.0))) + 7;
+    // A point is a command letter and at most six numbers (a cubic curve).
+    const double per_glyph = most_points * (2 + 6 * number_bytes) + 16;
+    const double bytes = static_cast<double>(glyphs) * per_glyph;
+    return bytes >= 1.8e19 ? UINTMAX_MAX : static_cast<std::uintmax_t>(bytes);
+}
+
 std::vector<std::string> LabelFont::outline(const std::string& text, const TextPlacement& at) const {
     const stbtt_fontinfo& info = face_->info;
     std::vector<int> glyphs;
@@ -192,10 +248,7 @@ std::vector<std::string> LabelFont::outline(const std::string& text, const TextP
         form_ligatures(face_->data.data() + face_->gsub_offset, face_->gsub_size, glyphs);
     }
     for (int glyph : glyphs) {
-        if (!metrics_inside(face_->data, info, glyph) || !glyph_is_sound(face_->data, info, glyph)) {
-            throw FontError("the font file " + face_->name + " is damaged: glyph " + std::to_string(glyph) +
-                            " reaches outside the file");
-        }
+        check_glyph(glyph);
     }
     // Pen positions in font units: each glyph's advance, adjusted by the kerning
     // of the pair it ends.

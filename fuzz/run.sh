@@ -32,6 +32,8 @@ run_fuzzer() {
 for target in project options font; do
     fuzzer=build-fuzz/fuzz/${target}_fuzz
     corpus=fuzz/corpus/$target
+    # The fonts start from the small font files the tests use.
+    [ "$target" = font ] && corpus=tests/fonts
     echo "=== fuzz: $target (replay, then ${seconds} s) ==="
     run_fuzzer "$fuzzer" -artifact_prefix=build-fuzz/artifacts/$target- "$corpus"/*
     mkdir -p "$scratch/$target"

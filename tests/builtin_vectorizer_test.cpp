@@ -282,6 +282,8 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
         {"glyph holding itself", (fonts / "self.ttf").string(), "", (fonts / "self.ttf").string() + " is damaged"},
         {"unknown character map", (fonts / "map.ttf").string(), "", (fonts / "map.ttf").string() + " is damaged"},
         {"map groups past its end", (fonts / "steps.ttf").string(), "", (fonts / "steps.ttf").string() + " is damaged"},
+        {"CFF outlines", (source_dir() / "tests/fonts/dejavu_cff_subset.otf").string(), "",
+         "dejavu_cff_subset.otf cannot be used: CFF outlines are not supported"},
 #ifdef __linux__
         // A file whose reading fails part way.
         {"unreadable font", "/proc/self/mem", "", "cannot read the font file /proc/self/mem"},

@@ -209,31 +209,39 @@ void LabelFont::check_glyph(int glyph) const {
 
 std::uintmax_t LabelFont::outline_bytes_estimate(const std::string& text, const TextPlacement& at) const {
     const stbtt_fontinfo& info = face_->info;
-    // Points of each glyph met so far; a label repeats few glyphs many times.
-    std::unordered_map<int, int> points;
+    // The numbers in each glyph's path met so far; a label repeats few
+    // glyphs many times.
+    std::unordered_map<int, int> numbers_of;
     std::uintmax_t glyphs = 0;
-    int most_points = 0;
+    int most_numbers = 0;
+    int most_commands = 0;
     for (std::size_t i = 0; i < text.size();) {
         const int glyph = stbtt_FindGlyphIndex(&info, static_cast<int>(next_code_point(text, i)));
         ++glyphs;
-        if (points.contains(glyph)) continue;
+        if (numbers_of.contains(glyph)) continue;
         check_glyph(glyph);
         stbtt_vertex* vertices = nullptr;
         const int count = stbtt_GetGlyphShape(&info, glyph, &vertices);
+        int numbers = 0;
+        for (int v = 0; v < count; ++v) {
+            numbers += vertices[v].type == STBTT_vcubic ? 6 : vertices[v].type == STBTT_vcurve ? 4 : 2;
+        }
         stbtt_FreeShape(&info, vertices);
-        points.emplace(glyph, count);
-        most_points = std::max(most_points, count);
+        numbers_of.emplace(glyph, numbers);
+        most_numbers = std::max(most_numbers, numbers);
+        // Each point's command letter, and a close for each move.
+        most_commands = std::max(most_commands, 2 * std::max(count, 0));
     }
     const double units_per_em = read_u16(face_->data, static_cast<std::size_t>(info.head) + 18);
     if (units_per_em == 0 || glyphs == 0) return 0;
     // The widest number in the paths: the far end of the line, in pixels,
-    // with sign, point, three decimals and the space before it.
+    // with sign, point, three decimals and the space before it. Each command
+    // is a letter and a space.
     const double advance_max = read_u16(face_->data, static_cast<std::size_t>(info.hhea) + 10);
     const double reach = std::abs(at.x) + std::abs(at.y) +
                          (static_cast<double>(glyphs) * advance_max + 2 * units_per_em) * at.size_px / units_per_em;
     const double number_bytes = std::floor(std::log10(std::max(reach, 1.0))) + 7;
-    // A point is a command letter and at most six numbers (a cubic curve).
-    const double per_glyph = most_points * (2 + 6 * number_bytes) + 16;
+    const double per_glyph = 2.0 * most_commands + most_numbers * number_bytes + 16;
     const double bytes = static_cast<double>(glyphs) * per_glyph;
     return bytes >= 1.8e19 ? UINTMAX_MAX : static_cast<std::uintmax_t>(bytes);
 }

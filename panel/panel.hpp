@@ -33,6 +33,9 @@ struct RunContext {
     bool design_warned = false;
     // What the run may still write; every pass of the run draws on it.
     std::uintmax_t write_budget = max_run_write_bytes;
+    // Files handed to the vectorization step, and those it failed to convert.
+    int vectorizations = 0;
+    int failed_vectorizations = 0;
 };
 
 // Takes `bytes` from the run's write budget; false, taking nothing, when they

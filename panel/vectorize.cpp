@@ -192,6 +192,7 @@ void InkscapeConverter::convert(const std::string& section, const fs::path& svg_
         // file is a drawing to trust.
         std::error_code ignored;
         fs::remove(vector_path, ignored);
+        ++context.failed_vectorizations;
         context.err << "Inkscape command failed." << std::endl;
         if (!result.output.empty()) {
             context.err << result.output << std::flush;
@@ -218,6 +219,7 @@ void vectorize_file(const std::string& section, const std::string& suffix, const
     context.out << "Starting vectorization for " << section << suffix << ". This may take some time..."
                 << std::endl;
     set_interrupted_activity("converting " + svg_path.filename().string() + " to paths");
+    ++context.vectorizations;
     try {
         if (context.converter != nullptr) {
             context.converter->convert(section, svg_path, args, context);
@@ -228,6 +230,7 @@ void vectorize_file(const std::string& section, const std::string& suffix, const
         // Out of memory ends the run as it does everywhere else.
         throw;
     } catch (const std::exception& e) {
+        ++context.failed_vectorizations;
         context.err << "Vectorization failed: " << e.what() << std::endl;
     }
 }

@@ -59,6 +59,9 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
     if (!a.font_file.empty()) {
         out << "Font file: " << a.font_file << std::endl;
     }
+    if (a.strict) {
+        out << "Strict status: Yes" << std::endl;
+    }
     out << "======================" << std::endl;
 }
 

@@ -35,6 +35,8 @@ struct Arguments {
     std::string vectorizer = "inkscape";
     // The labels' font for the builtin vectorizer; empty: the system's own.
     std::string font_file;
+    // A failed vectorization makes the run's status 3 instead of 0.
+    bool strict = false;
 };
 
 extern const std::string VERSION;

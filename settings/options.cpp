@@ -162,7 +162,9 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("vectorizer", "Vector converter: inkscape (the outside program) or builtin (in-process)",
          cxxopts::value<std::string>()->default_value("inkscape"), "")
         ("font-file", "Font file for the labels of the builtin vectorizer (default: the system's bold sans-serif)",
-         cxxopts::value<std::string>()->default_value(""), "");
+         cxxopts::value<std::string>()->default_value(""), "")
+        ("strict", "End with status 3 when any file failed to vectorize",
+         cxxopts::value<bool>()->default_value("false"), "");
     return options;
 }
 
@@ -196,6 +198,7 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.kerf = result["kerf"].as<float>();
     a.vectorizer = result["vectorizer"].as<std::string>();
     a.font_file = result["font-file"].as<std::string>();
+    a.strict = result["strict"].as<bool>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.

@@ -109,6 +109,9 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
     SectionDocument doc;
     doc.svg.reserve(2 * piece_bytes);
     doc.svg += prepare_header(size.width, size.height, whole_font_size(args.font_size), style);
+    doc.pass_on_full_piece = [&] {
+        if (doc.svg.size() >= piece_bytes) pass_on(doc, file, context, place);
+    };
     for (const auto& [component_key, value] : section_members(section, place)) {
         Component component = read_component(component_key, *value, place);
         draw_component(component, pass, args, style, doc, context.out);

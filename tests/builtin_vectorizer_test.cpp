@@ -284,6 +284,9 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
         {"map groups past its end", (fonts / "steps.ttf").string(), "", (fonts / "steps.ttf").string() + " is damaged"},
         {"CFF outlines", (source_dir() / "tests/fonts/dejavu_cff_subset.otf").string(), "",
          "dejavu_cff_subset.otf cannot be used: CFF outlines are not supported"},
+        // Found by the font fuzz target: encoding records past the file's end.
+        {"character map cut short", (source_dir() / "tests/fonts/cmap_cut_short.ttf").string(), "",
+         "cmap_cut_short.ttf is damaged: its table cmap is cut short"},
 #ifdef __linux__
         // A file whose reading fails part way.
         {"unreadable font", "/proc/self/mem", "", "cannot read the font file /proc/self/mem"},

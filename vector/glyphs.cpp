@@ -106,6 +106,23 @@ bool metrics_inside(const std::vector<unsigned char>& data, const stbtt_fontinfo
     return end <= data.size();
 }
 
+// The font library reads these tables' fixed fields and the character map's
+// encoding records without bounds checks when it opens the font; the name of
+// the first table cut too short for them, or "".
+std::string short_table(const std::vector<unsigned char>& data, std::size_t start) {
+    const auto [cmap, cmap_size] = find_table(data, start, "cmap");
+    if (cmap != 0 && (cmap_size < 4 || 4 + 8 * std::size_t{read_u16(data, cmap + 2)} > cmap_size)) return "cmap";
+    struct Minimum {
+        const char* tag;
+        std::size_t bytes;
+    };
+    for (const Minimum& table : {Minimum{"head", 54}, Minimum{"hhea", 36}, Minimum{"maxp", 6}}) {
+        const auto [at, size] = find_table(data, start, table.tag);
+        if (at != 0 && size < table.bytes) return table.tag;
+    }
+    return "";
+}
+
 // The font library's CFF reader trusts the offsets and subroutine numbers of
 // the charstrings, and only the TrueType outlines (glyf/loca) are checked
 // here; an OpenType font with CFF outlines is refused before the library
@@ -188,6 +205,9 @@ LabelFont::LabelFont(const fs::path& file) : face_(std::make_unique<Face>()) {
         throw FontError("the font file " + file.string() + " is not a TrueType or OpenType font");
     }
     refuse_cff_outlines(data, static_cast<std::size_t>(start), file);
+    if (const std::string table = short_table(data, static_cast<std::size_t>(start)); !table.empty()) {
+        throw FontError("the font file " + file.string() + " is damaged: its table " + table + " is cut short");
+    }
     if (!stbtt_InitFont(&face_->info, data.data(), start)) {
         throw FontError("the font file " + file.string() + " is not a TrueType or OpenType font");
     }

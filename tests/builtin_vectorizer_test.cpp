@@ -287,6 +287,8 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
         // Found by the font fuzz target: encoding records past the file's end.
         {"character map cut short", (source_dir() / "tests/fonts/cmap_cut_short.ttf").string(), "",
          "cmap_cut_short.ttf is damaged: its table cmap is cut short"},
+        {"kerning past the end", (source_dir() / "tests/fonts/kerning_outside.ttf").string(), "",
+         "kerning_outside.ttf is damaged: its kerning reaches outside the file"},
 #ifdef __linux__
         // A file whose reading fails part way.
         {"unreadable font", "/proc/self/mem", "", "cannot read the font file /proc/self/mem"},

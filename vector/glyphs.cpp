@@ -6,6 +6,7 @@
 #include <fstream>
 #include <ios>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
@@ -14,6 +15,7 @@
 #include <stb_truetype.h>
 
 #include "vector/glyph_check.hpp"
+#include "vector/kerning.hpp"
 #include "vector/ligatures.hpp"
 #include "vector/path_data.hpp"
 
@@ -284,8 +286,12 @@ std::vector<std::string> LabelFont::outline(const std::string& text, const TextP
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         int advance = 0, bearing = 0;
         stbtt_GetGlyphHMetrics(&info, glyphs[i], &advance, &bearing);
-        const int kern = i + 1 < glyphs.size() ? stbtt_GetGlyphKernAdvance(&info, glyphs[i], glyphs[i + 1]) : 0;
-        pen[i + 1] = pen[i] + advance + kern;
+        const std::optional<int> kern =
+            i + 1 < glyphs.size() ? kerning_advance(face_->data, info, glyphs[i], glyphs[i + 1]) : 0;
+        if (!kern) {
+            throw FontError("the font file " + face_->name + " is damaged: its kerning reaches outside the file");
+        }
+        pen[i + 1] = pen[i] + advance + *kern;
     }
     const double units_per_em = read_u16(face_->data, static_cast<std::size_t>(info.head) + 18);
     if (units_per_em == 0) return {};

@@ -29,6 +29,12 @@ bool simple_glyph_inside(const Reader& r, std::size_t start, std::size_t end, st
     std::size_t coordinate_bytes = 0;
     unsigned flags = 0;
     std::size_t repeat = 0;
+    // The library looks one point ahead of a contour that starts off the
+    // curve; for a contour of just the last point that is past its points.
+    bool last_starts_contour = points == 1;
+    for (std::size_t j = 0; j + 1 < contours; ++j) {
+        if (r.u16(start + 10 + 2 * j) + 2 == points) last_starts_contour = true;
+    }
     for (std::size_t i = 0; i < points; ++i) {
         if (repeat == 0) {
             if (at >= end) return false;
@@ -43,6 +49,7 @@ bool simple_glyph_inside(const Reader& r, std::size_t start, std::size_t end, st
         coordinate_bytes += (flags & 2) ? 1 : (flags & 16) ? 0 : 2;
         coordinate_bytes += (flags & 4) ? 1 : (flags & 32) ? 0 : 2;
     }
+    if (last_starts_contour && !(flags & 1)) return false;
     return at + coordinate_bytes <= end;
 }
 

@@ -9,6 +9,7 @@
 #include "panel/frame.hpp"
 #include "panel/layout.hpp"
 #include "panel/outlines.hpp"
+#include "panel/overlap_search.hpp"
 #include "panel/panel.hpp"
 #include "panel/screws.hpp"
 
@@ -121,6 +122,17 @@ struct PlacedCutout {
 // Sweeps left to right, keeping the cut-outs still open at the sweep line by
 // their top edge, so that only neighbours are compared.
 std::vector<std::pair<std::size_t, std::size_t>> overlapping_pairs(std::vector<PlacedCutout>& cutouts) {
+    const auto in_listing_order = [](const auto& a, const auto& b) {
+        return a.second != b.second ? a.second < b.second : a.first < b.first;
+    };
+    // Few overlaps (the usual case) are all found by the faster search; with
+    // more, the sweep below picks the ones listed.
+    std::vector<Outline> shapes(cutouts.size());
+    for (const auto& c : cutouts) shapes[c.order] = c.shape;
+    if (auto few = few_overlapping_pairs(shapes, max_overlaps_listed, slack_px)) {
+        std::sort(few->begin(), few->end(), in_listing_order);
+        return *few;
+    }
     std::sort(cutouts.begin(), cutouts.end(),
               [](const PlacedCutout& a, const PlacedCutout& b) { return a.bounds.left < b.bounds.left; });
     double tallest = 0;

@@ -167,6 +167,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         return;
     }
     refuse_file_name_clashes(project, args, json_file);
+    if (!context.design_warned) warn_about_generic(project, json_file, context.err);
     const LaserStyle style(args);
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) {

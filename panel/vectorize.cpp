@@ -163,6 +163,18 @@ std::string as_argument(const fs::path& path) {
 
 void InkscapeConverter::convert(const std::string& section, const fs::path& svg_path, const Arguments& args,
                                 RunContext& context) {
+    try {
+        convert_with_scratch(section, svg_path, args, context);
+    } catch (const fs::filesystem_error& e) {
+        // The paths in the library's message may be this run's scratch
+        // files, which the user never named; the plain file is what failed.
+        throw std::runtime_error("cannot convert " + svg_path.string() + ": " + e.code().message() +
+                                 " (the plain file is kept)");
+    }
+}
+
+void InkscapeConverter::convert_with_scratch(const std::string& section, const fs::path& svg_path,
+                                             const Arguments& args, RunContext& context) {
     const fs::path vector_path = vector_path_for(svg_path);
     const std::string vector_text = as_argument(vector_path);
     // Inkscape splits its action list at every ';' and has no escape for it.

@@ -2,6 +2,8 @@
 
 #include "test_support.hpp"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 const std::string dejavu_bold = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
@@ -22,7 +24,7 @@ TEST(StrictStatus, FailedVectorizationsEndWithStatusThreeOnlyWhenAsked) {
     const std::vector<Case> cases = {
         {{"--font-file", "notes.ttf"}, 0, "Vectorization failed: the font file notes.ttf is not a TrueType or OpenType font"},
         {{"--font-file", "notes.ttf", "--strict"}, 3, "Vectorization failed for 1 of 6 files"},
-        {{"--font-file", dejavu_bold, "--strict"}, 0, ""},
+        {{"--font-file", fs::absolute(dejavu_bold).string(), "--strict"}, 0, ""},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "-e", "--vectorizer",

@@ -13,6 +13,7 @@
 #include "panel/interrupts.hpp"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -56,8 +57,14 @@ int run_in_own_group(const std::string& command_line) {
     // An interrupt between the start and the watch would miss the command.
     sigprocmask(SIG_BLOCK, &interrupts, &previous);
     posix_spawnattr_setsigmask(&attributes, &previous);
+    // Outside the terminal's foreground group a read from the terminal would
+    // stop the command for good; it gets no input, as it needs none.
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
     pid_t pid = 0;
-    const int failed = posix_spawn(&pid, shell, nullptr, &attributes, argv, environ);
+    const int failed = posix_spawn(&pid, shell, &files, &attributes, argv, environ);
+    posix_spawn_file_actions_destroy(&files);
     posix_spawnattr_destroy(&attributes);
     if (failed == 0) watch_command_group(static_cast<long>(pid));
     sigprocmask(SIG_SETMASK, &previous, nullptr);

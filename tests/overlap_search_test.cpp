@@ -92,6 +92,8 @@ TEST(OverlapSearch, TwentyThousandDiagonalSlotsTakeLessThanASecond) {
     EXPECT_EQ(err.str(), "");
 #if !defined(__SANITIZE_ADDRESS__)
     // Wine runs it slower than Windows would.
-    if (!running_on_windows) EXPECT_LT(seconds, 1.0);
+    if (!running_on_windows) {
+        EXPECT_LT(seconds, 1.0);
+    }
 #endif
 }

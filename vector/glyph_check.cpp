@@ -197,8 +197,8 @@ bool character_map_is_sound(const std::vector<unsigned char>& data, const stbtt_
     const std::size_t map = static_cast<std::size_t>(info.index_map);
     if (!r.has(map, 4)) return false;
     switch (r.u16(map)) {
-        case 0:  // one byte per character code
-            return r.has(map, 6 + 256);
+        case 0:  // one byte per character code, read as far as the map's length says
+            return r.has(map, std::max<std::size_t>(6 + 256, r.u16(map + 2)));
         case 2:  // the library maps nothing through this format
             return true;
         case 6:  // one dense range

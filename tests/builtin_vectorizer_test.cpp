@@ -291,6 +291,8 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
          "kerning_outside.ttf is damaged: its kerning reaches outside the file"},
         {"byte map longer than the file", (source_dir() / "tests/fonts/byte_map_too_long.ttf").string(), "",
          "byte_map_too_long.ttf is damaged: its character map"},
+        {"segment map without segments", (source_dir() / "tests/fonts/map_without_segments.ttf").string(), "",
+         "map_without_segments.ttf is damaged: its character map"},
         // The library looks past the points of a last contour that starts off the curve.
         {"lone off-curve point", (source_dir() / "tests/fonts/lone_off_curve_point.ttf").string(), "",
          "lone_off_curve_point.ttf is damaged: glyph 3"},

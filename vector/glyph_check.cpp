@@ -212,6 +212,8 @@ bool character_map_is_sound(const std::vector<unsigned char>& data, const stbtt_
         case 4: {  // segments, each with an optional run of glyph ids
             if (!r.has(map, 14)) return false;
             const std::size_t segments = r.u16(map + 6) >> 1;
+            // The library reads the first segment even of a map that has none.
+            if (segments == 0) return false;
             const std::size_t ends = map + 14;
             if (!r.has(ends, 8 * segments + 2)) return false;
             // The library's search steps come from the file; they must stay within the segments.

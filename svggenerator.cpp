@@ -8,6 +8,7 @@
 #include <new>
 
 #include "panel/errors.hpp"
+#include "panel/interrupts.hpp"
 #include "panel/memory_reserve.hpp"
 #include "panel/panel.hpp"
 #include "panel/vectorize.hpp"
@@ -27,6 +28,8 @@ namespace {
 // file or output folder that cannot be used is 2.
 constexpr int status_usage = 1;
 constexpr int status_run_failed = 2;
+// With --strict: the run completed, but some file did not vectorize.
+constexpr int status_vectorization_failed = 3;
 
 int current_year() {
     std::time_t now = std::time(nullptr);
@@ -40,6 +43,7 @@ int current_year() {
 }
 
 int run(int argc, char** argv) {
+    install_interrupt_handlers();
     const int year = current_year();
     const std::string program_name =
         argc > 0 && argv[0] != nullptr ? utf8_path(argv[0]).filename().string() : "svggenerator";
@@ -81,6 +85,11 @@ int run(int argc, char** argv) {
     if (!std::cout) {
         std::cerr << "Error: cannot write the report to standard output" << std::endl;
         return status_run_failed;
+    }
+    if (args.strict && context.failed_vectorizations > 0) {
+        std::cerr << "Vectorization failed for " << context.failed_vectorizations << " of " << context.vectorizations
+                  << " files" << std::endl;
+        return status_vectorization_failed;
     }
     return 0;
 }

@@ -29,16 +29,21 @@ run_fuzzer() {
         "$log" | tail -n 5 || true
 }
 
-for target in project options; do
+for target in project options font; do
     fuzzer=build-fuzz/fuzz/${target}_fuzz
     corpus=fuzz/corpus/$target
+    # The fonts start from the small font files the tests use.
+    [ "$target" = font ] && corpus=tests/fonts
     echo "=== fuzz: $target (replay, then ${seconds} s) ==="
     run_fuzzer "$fuzzer" -artifact_prefix=build-fuzz/artifacts/$target- "$corpus"/*
     mkdir -p "$scratch/$target"
     # The options target must also meet words past the command-line limit.
     max_len=8192
     [ "$target" = options ] && max_len=12000
+    # Fonts are binary: no word list helps there.
+    dict=()
+    [ -f fuzz/$target.dict ] && dict=(-dict=fuzz/$target.dict)
     run_fuzzer "$fuzzer" -max_total_time="$seconds" -max_len=$max_len -timeout=10 -rss_limit_mb=2048 \
-        -dict=fuzz/$target.dict -artifact_prefix=build-fuzz/artifacts/$target- -print_final_stats=1 \
+        "${dict[@]}" -artifact_prefix=build-fuzz/artifacts/$target- -print_final_stats=1 \
         "$scratch/$target" "$corpus"
 done

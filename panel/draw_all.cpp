@@ -13,6 +13,7 @@
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
 #include "panel/hatching.hpp"
+#include "panel/interrupts.hpp"
 #include "panel/labels.hpp"
 #include "panel/laser_style.hpp"
 #include "panel/layout.hpp"
@@ -122,6 +123,9 @@ void build_section(const std::string& key, const json& section, const BoxSize& b
     // The one place the header is made, so that a sheet places the page the
     // file really has.
     doc.svg += section_header(key, box, args, style, place);
+    doc.pass_on_full_piece = [&] {
+        if (doc.svg.size() >= piece_bytes) pass_on(doc, file, context, place);
+    };
     for (const auto& [component_key, value] : section_members(section, place)) {
         Component component = read_component(component_key, *value, place);
         draw_component(component, pass, args, style, doc, context.out);
@@ -182,6 +186,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     const BoxSize box = read_box_size(project, json_file);
     const fs::path folder = output_folder(json_file, output_directory);
     create_output_folder(folder);
+    if (!args.simulate) remove_stale_scratch_files(folder);
 
     const auto suffix = layer_suffix(args.separate_files, text, components, outline, recess, screw_size_top,
                                      screw_size_bottom, screw_head_diameter);
@@ -189,6 +194,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         return;
     }
     refuse_file_name_clashes(project, args, json_file);
+    if (!context.design_warned) warn_about_generic(project, json_file, context.err);
     const LaserStyle style(args);
     DxfFont dxf_font(args);
     const std::optional<SheetPlan> sheets = plan_sheets(project, box, args, style, json_file, context);
@@ -202,6 +208,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         }
         context.out << "## Currently on section: " << key << " ##" << std::endl;
         const fs::path path = folder / utf8_path(key + *suffix + ".svg");
+        set_interrupted_activity("drawing " + key + *suffix + ".svg");
         // Written to a scratch file while it is drawn; a section that fails
         // leaves no file, and files of earlier sections stay.
         OutputFile file(path);

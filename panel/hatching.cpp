@@ -60,6 +60,18 @@ void check_room(const SectionDocument& doc, std::size_t line_ends_before, std::s
     }
 }
 
+// Hands a full piece of the document on to its file; the line ends counted
+// so far went with it.
+void pass_on_full_piece(SectionDocument& doc, std::size_t& line_ends_before, std::size_t& lines_drawn) {
+    if (!doc.pass_on_full_piece) return;
+    const std::size_t before = doc.passed_on;
+    doc.pass_on_full_piece();
+    if (doc.passed_on != before) {
+        line_ends_before = 0;
+        lines_drawn = 0;
+    }
+}
+
 float advance(float position, float step) {
     float next = position + step;
     if (next == position) {
@@ -114,12 +126,13 @@ void rectangle_hatch(const Component& c, float step, const LaserStyle& style, Se
         append_turn(turn, c.x, c.y, c.rotation);
     }
     HatchLineWriter lines(style.paint(Mark::hatch_line), turn);
-    const std::size_t line_ends_before = line_ends(svg);
+    std::size_t line_ends_before = line_ends(svg);
     std::size_t lines_drawn = 0;
     for (float y = top; y <= top + h; y = advance(y, step)) {
         const bool even = is_even_whole((y - top) / step);
         lines.append(svg, even ? left : left + w, even ? left + w : left, y);
         check_room(doc, line_ends_before, ++lines_drawn);
+        pass_on_full_piece(doc, line_ends_before, lines_drawn);
     }
     svg += "</g>\n";
     open_rect(svg, left, top, w, h);
@@ -142,7 +155,7 @@ void circle_hatch(SectionDocument& doc, float cx, float cy, float r, float step,
                      std::fmax(line_bytes(style, {to_px(cx - r), to_px(cx + r), to_px(cy - r), to_px(cy - r)}),
                                line_bytes(style, {to_px(cx - r), to_px(cx + r), to_px(cy + r), to_px(cy + r)})));
     HatchLineWriter lines(style.paint(Mark::hatch_line), {});
-    const std::size_t line_ends_before = line_ends(svg);
+    std::size_t line_ends_before = line_ends(svg);
     std::size_t lines_drawn = 0;
     for (float y = cy - r; y <= cy + r; y = advance(y, step)) {
         const float dy = y - cy;
@@ -150,6 +163,7 @@ void circle_hatch(SectionDocument& doc, float cx, float cy, float r, float step,
             const float half = std::sqrt(r * r - dy * dy);
             lines.append(svg, to_px(cx - half), to_px(cx + half), to_px(y));
             check_room(doc, line_ends_before, ++lines_drawn);
+            pass_on_full_piece(doc, line_ends_before, lines_drawn);
         }
     }
     open_circle(svg, to_px(cx), to_px(cy), to_px(r));

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "panel/errors.hpp"
+#include "panel/interrupts.hpp"
 
 #ifdef _WIN32
 #include <process.h>
@@ -55,6 +56,7 @@ void OutputFile::write(const std::string& text) {
         // A short name of its own, so that the longest names still fit and no
         // file of the user's is mistaken for it.
         partial_ = scratch_path(path_.parent_path(), "partial");
+        guard_ = std::make_unique<ScratchGuard>(partial_);
         // A leftover of an interrupted run goes first, link or file, so the
         // write below never follows it somewhere else.
         std::error_code stale;
@@ -82,6 +84,7 @@ void OutputFile::commit() {
         fail(ec.message());
     }
     opened_ = false;
+    guard_.reset();
 }
 
 void write_output_file(const fs::path& path, const std::string& content) {

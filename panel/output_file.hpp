@@ -2,10 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "panel/drawing_sink.hpp"
 #include "settings/utf8_path.hpp"
+
+class ScratchGuard;
 
 // A scratch file of this run in `folder`: a name no drawing can have, made
 // unique by the process id, for "partial" drawings and captured output.
@@ -37,6 +40,8 @@ private:
     std::filesystem::path partial_;
     std::ofstream file_;
     bool opened_ = false;
+    // Removes the scratch file when the run is interrupted.
+    std::unique_ptr<ScratchGuard> guard_;
 };
 
 // Writes the whole text to `path` through an OutputFile.

@@ -44,6 +44,9 @@ struct RunContext {
     std::string project_file{};  // the path it was read from
     // The named parts components may use; none: no library was loaded.
     const PartLibrary* parts = nullptr;
+    // Files handed to the vectorization step, and those it failed to convert.
+    int vectorizations = 0;
+    int failed_vectorizations = 0;
 };
 
 // Takes `bytes` from the run's write budget; false, taking nothing, when they

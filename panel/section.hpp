@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "panel/errors.hpp"
@@ -15,6 +16,10 @@ struct SectionDocument {
     int fader_counter = 0;
     int clip_paths = 0;  // gives every recess clip path its own id
     DxfOutput* dxf = nullptr;  // the DXF file made from the text passed on, if any
+    // Hands `svg` on to the file once it has grown to a piece, so that the
+    // lines of one large recess are not held whole in memory either; unset:
+    // everything stays in `svg`.
+    std::function<void()> pass_on_full_piece;
 };
 
 // The size on disk of the whole document so far, written out or not.

@@ -3,14 +3,23 @@
 #include "panel/output_file.hpp"
 #include "settings/utf8_path.hpp"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <stdexcept>
 #include <thread>
 
+#include "panel/interrupts.hpp"
+
 #ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+
+extern char** environ;
 #endif
 
 namespace fs = std::filesystem;
@@ -28,6 +37,51 @@ std::string read_start(const fs::path& path, std::size_t limit) {
     return text;
 }
 
+#ifndef _WIN32
+// Runs the line through /bin/sh in a process group of its own, which an
+// interrupt can stop as a whole (the shell, Inkscape and what it starts),
+// and waits for the shell. Returns the status as system() would.
+int run_in_own_group(const std::string& command_line) {
+    sigset_t interrupts, previous;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    sigaddset(&interrupts, SIGHUP);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    char shell[] = "/bin/sh";
+    char dash_c[] = "-c";
+    std::string line = command_line;
+    char* argv[] = {shell, dash_c, line.data(), nullptr};
+    // An interrupt between the start and the watch would miss the command.
+    sigprocmask(SIG_BLOCK, &interrupts, &previous);
+    posix_spawnattr_setsigmask(&attributes, &previous);
+    // Outside the terminal's foreground group a read from the terminal would
+    // stop the command for good; it gets no input, as it needs none.
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, shell, &files, &attributes, argv, environ);
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attributes);
+    if (failed == 0) watch_command_group(static_cast<long>(pid));
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    if (failed != 0) return -1;
+    int status = 0;
+    while (waitpid(pid, &status, 0) == -1) {
+        if (errno != EINTR) {
+            status = -1;
+            break;
+        }
+    }
+    watch_command_group(0);
+    return status;
+}
+#endif
+
 }  // namespace
 
 // The output goes to a file rather than a pipe: reading a pipe would wait for
@@ -39,7 +93,12 @@ CommandResult SystemCommandRunner::run(const std::string& command_line, const fs
     // with one; an outer pair keeps a quoted Inkscape path and the rest intact.
     redirected = "\"" + redirected + "\"";
 #endif
+    const ScratchGuard capture_guard(capture_file);
+#ifdef _WIN32
     const int status = std::system(redirected.c_str());
+#else
+    const int status = run_in_own_group(redirected);
+#endif
     CommandResult result;
 #ifdef _WIN32
     result.status = status;
@@ -112,6 +171,18 @@ std::string as_argument(const fs::path& path) {
 
 void InkscapeConverter::convert(const std::string& section, const fs::path& svg_path, const Arguments& args,
                                 RunContext& context) {
+    try {
+        convert_with_scratch(section, svg_path, args, context);
+    } catch (const fs::filesystem_error& e) {
+        // The paths in the library's message may be this run's scratch
+        // files, which the user never named; the plain file is what failed.
+        throw std::runtime_error("cannot convert " + svg_path.string() + ": " + e.code().message() +
+                                 " (the plain file is kept)");
+    }
+}
+
+void InkscapeConverter::convert_with_scratch(const std::string& section, const fs::path& svg_path,
+                                             const Arguments& args, RunContext& context) {
     const fs::path vector_path = vector_path_for(svg_path);
     const std::string vector_text = as_argument(vector_path);
     // Inkscape splits its action list at every ';' and has no escape for it.
@@ -127,8 +198,10 @@ void InkscapeConverter::convert(const std::string& section, const fs::path& svg_
                                  " (the plain file is kept)");
     }
 #endif
-    // A vector file left from an earlier run would pass for this run's result.
-    fs::remove(vector_path);
+    // A vector file left from an earlier run would pass for this run's
+    // result; it is moved aside while Inkscape writes there, put back if the
+    // run is interrupted, and removed once this conversion has ended.
+    const MovedAside earlier(vector_path, scratch_path(svg_path.parent_path(), "earlier-vector"));
     const fs::path capture_file = scratch_path(svg_path.parent_path(), "inkscape-output");
     // The shell's ">" would follow a link left at that name.
     fs::remove(capture_file);
@@ -139,6 +212,7 @@ void InkscapeConverter::convert(const std::string& section, const fs::path& svg_
         // file is a drawing to trust.
         std::error_code ignored;
         fs::remove(vector_path, ignored);
+        ++context.failed_vectorizations;
         context.err << "Inkscape command failed." << std::endl;
         if (!result.output.empty()) {
             context.err << result.output << std::flush;
@@ -164,13 +238,19 @@ void vectorize_file(const std::string& section, const std::string& suffix, const
                     const Arguments& args, RunContext& context) {
     context.out << "Starting vectorization for " << section << suffix << ". This may take some time..."
                 << std::endl;
+    set_interrupted_activity("converting " + svg_path.filename().string() + " to paths");
+    ++context.vectorizations;
     try {
         if (context.converter != nullptr) {
             context.converter->convert(section, svg_path, args, context);
         } else {
             InkscapeConverter().convert(section, svg_path, args, context);
         }
+    } catch (const std::bad_alloc&) {
+        // Out of memory ends the run as it does everywhere else.
+        throw;
     } catch (const std::exception& e) {
+        ++context.failed_vectorizations;
         context.err << "Vectorization failed: " << e.what() << std::endl;
     }
 }

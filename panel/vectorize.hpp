@@ -61,6 +61,10 @@ class InkscapeConverter : public VectorConverter {
 public:
     void convert(const std::string& section, const std::filesystem::path& svg_path, const Arguments& args,
                  RunContext& context) override;
+
+private:
+    void convert_with_scratch(const std::string& section, const std::filesystem::path& svg_path,
+                              const Arguments& args, RunContext& context);
 };
 
 // Converts a written SVG to paths with the run's converter (Inkscape unless

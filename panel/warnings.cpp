@@ -9,6 +9,7 @@
 #include "panel/frame.hpp"
 #include "panel/layout.hpp"
 #include "panel/outlines.hpp"
+#include "panel/overlap_search.hpp"
 #include "panel/panel.hpp"
 #include "panel/screws.hpp"
 #include "parts/holes.hpp"
@@ -123,6 +124,17 @@ struct PlacedCutout {
 // Sweeps left to right, keeping the cut-outs still open at the sweep line by
 // their top edge, so that only neighbours are compared.
 std::vector<std::pair<std::size_t, std::size_t>> overlapping_pairs(std::vector<PlacedCutout>& cutouts) {
+    const auto in_listing_order = [](const auto& a, const auto& b) {
+        return a.second != b.second ? a.second < b.second : a.first < b.first;
+    };
+    // Few overlaps (the usual case) are all found by the faster search; with
+    // more, the sweep below picks the ones listed.
+    std::vector<Outline> shapes(cutouts.size());
+    for (const auto& c : cutouts) shapes[c.order] = c.shape;
+    if (auto few = few_overlapping_pairs(shapes, max_overlaps_listed, slack_px)) {
+        std::sort(few->begin(), few->end(), in_listing_order);
+        return *few;
+    }
     std::sort(cutouts.begin(), cutouts.end(),
               [](const PlacedCutout& a, const PlacedCutout& b) { return a.bounds.left < b.bounds.left; });
     double tallest = 0;
@@ -170,12 +182,15 @@ void warn_overlaps(std::vector<PlacedCutout> cutouts, const Place& section_place
     }
 }
 
-// The nearest key the components know, when `key` is close enough to one of
-// them to be a slip of the keyboard; empty otherwise.
-std::string nearest_known_key(const std::string& key) {
+const char* const generic_keys[] = {"height", "width"};
+
+// The nearest key of `keys`, when `key` is close enough to one of them to be
+// a slip of the keyboard; empty otherwise.
+template <std::size_t N>
+std::string nearest_of(const std::string& key, const char* const (&keys)[N]) {
     std::string best;
     std::size_t best_distance = 0;
-    for (const std::string known : known_keys) {
+    for (const std::string known : keys) {
         const std::size_t allowed = std::max<std::size_t>(1, known.size() / 4);
         const std::size_t apart = key.size() > known.size() ? key.size() - known.size() : known.size() - key.size();
         if (apart > allowed) continue;  // the distance is at least the difference in length
@@ -188,7 +203,41 @@ std::string nearest_known_key(const std::string& key) {
     return best;
 }
 
+std::string nearest_known_key(const std::string& key) { return nearest_of(key, known_keys); }
+
+void warn_unknown_key(std::ostream& err, const Place& place, const std::string& key, const std::string& nearest) {
+    warn(err, place, key,
+         "the program does not know this key and does not read it" +
+             (nearest.empty() ? std::string() : "; did you mean \"" + nearest + "\"?"));
+}
+
+// SVG's rotate() turns a rectangle by any angle, but the drawing turns it
+// only for a positive rotation; a negative one is drawn as 0.
+void warn_negative_rotation(const Component& c, std::ostream& err) {
+    const bool rectangle = (c.has("drill_width") && c.has("drill_height") &&
+                            !(c.has("drill_diameter") && c.drill_diameter > 0)) ||
+                           (c.has("visible_width") && c.has("visible_height") &&
+                            !(c.has("visible_diameter") && c.visible_diameter >= 0));
+    if (c.rotation < 0 && rectangle) {
+        warn(err, c.place, "rotation",
+             "a negative rotation (" + std::to_string(c.rotation) + ") is drawn as 0: the rectangle is not turned; "
+             "use " + std::to_string((static_cast<long long>(c.rotation) % 360 + 360) % 360) + " for that turn");
+    }
+}
+
 }  // namespace
+
+void warn_about_generic(const json& project, const std::string& json_file, std::ostream& err) {
+    const auto generic = project.find("Generic");
+    if (generic == project.end() || !generic->is_object()) return;
+    const Place place{json_file, "Generic", {}};
+    for (const auto& member : generic->items()) {
+        if (std::find(std::begin(generic_keys), std::end(generic_keys), member.key()) != std::end(generic_keys)) {
+            continue;
+        }
+        warn_unknown_key(err, place, member.key(), nearest_of(member.key(), generic_keys));
+    }
+}
 
 void warn_about_section(const std::string& key, const json& section, const BoxSize& box, const Arguments& args,
                         const Place& place, std::ostream& err) {
@@ -208,6 +257,7 @@ void warn_about_section(const std::string& key, const json& section, const BoxSi
                      (nearest.empty() ? std::string() : "; did you mean \"" + nearest + "\"?"));
         }
         const std::optional<Outline> cutout = cutout_outline(c);
+        warn_negative_rotation(c, err);
         warn_beyond_panel(c.place, "the cut-out", cutout, width, height, err);
         warn_beyond_panel(c.place, "the recess", recess_outline(c), width, height, err);
         if (cutout) {

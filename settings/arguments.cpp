@@ -86,6 +86,9 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
         out << "DXF files: Yes" << std::endl;
     }
     print_sheet_settings(a, out);
+    if (a.strict) {
+        out << "Strict status: Yes" << std::endl;
+    }
     out << "======================" << std::endl;
 }
 

@@ -49,6 +49,8 @@ struct Arguments {
     float sheet_width = 0;
     float sheet_height = 0;
     float sheet_gap = 3;  // mm between panels and from the sheet's edge
+    // A failed vectorization makes the run's status 3 instead of 0.
+    bool strict = false;
 };
 
 extern const std::string VERSION;

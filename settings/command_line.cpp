@@ -38,5 +38,28 @@ cxxopts::ParseResult parse_command_line(cxxopts::Options& options, int argc, con
                                                std::to_string(max_command_line_word) + " bytes");
         }
     }
-    return options.parse(argc, argv);
+    try {
+        return options.parse(argc, argv);
+    } catch (const cxxopts::exceptions::incorrect_argument_type& e) {
+        // The library's message names the value only; the word that holds it
+        // names the option.
+        const std::string message = e.what();
+        const std::string quotes = quoted_option("");
+        const std::string open_quote = quotes.substr(0, quotes.size() / 2);
+        const std::size_t open = message.find(open_quote);
+        const std::size_t close = message.rfind(quotes.substr(quotes.size() / 2));
+        if (open == std::string::npos || close == std::string::npos || close < open + open_quote.size()) throw;
+        const std::string value = message.substr(open + open_quote.size(), close - open - open_quote.size());
+        for (int i = argc - 1; i >= 1; --i) {
+            const std::string_view word = argv[i] != nullptr ? argv[i] : "";
+            const bool attached = word.starts_with("--") && word.ends_with("=" + value);
+            if ((word == value && i > 1) || attached) {
+                const std::string option = option_of(argv, attached ? i : i - 1);
+                if (!option.starts_with("Option ")) throw;
+                throw cxxopts::exceptions::parsing("Argument " + quoted_option(value) + " of option " +
+                                                   option.substr(7) + " failed to parse");
+            }
+        }
+        throw;
+    }
 }

@@ -70,7 +70,8 @@ void refuse_partial_numbers(const cxxopts::ParseResult& result) {
                              : given.key() == "font-size" ? !fits_int(given.value())
                                                           : false;
         if (refused) {
-            throw cxxopts::exceptions::incorrect_argument_type(given.value());
+            throw cxxopts::exceptions::parsing("Argument " + quoted_option(given.value()) + " of option " +
+                                               quoted_option(given.key()) + " failed to parse");
         }
     }
 }
@@ -84,6 +85,16 @@ void refuse_partial_numbers(const cxxopts::ParseResult& result) {
 bool is_hex_colour(const std::string& text) {
     return text.size() == 7 && text[0] == '#' &&
            std::all_of(text.begin() + 1, text.end(), [](unsigned char ch) { return std::isxdigit(ch) != 0; });
+}
+
+// An empty colour given ("--cut-color ''") is no colour: black is asked for
+// by leaving the option out.
+void refuse_empty_colours(const cxxopts::ParseResult& result) {
+    for (const char* option : {"cut-color", "engrave-color"}) {
+        if (result.count(option) > 0 && result[option].as<std::string>().empty()) {
+            refuse_value(option, "# followed by six hex digits, such as #FF0000");
+        }
+    }
 }
 
 void check_laser_settings(const Arguments& a) {
@@ -203,7 +214,9 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("sheet", "Also lay all panels out on material sheets of this size in mm, such as 600x400",
          cxxopts::value<std::string>(), "")
         ("sheet-gap", "Gap in mm between panels on a sheet and from its edge",
-         cxxopts::value<std::string>()->default_value("3"), "");
+         cxxopts::value<std::string>()->default_value("3"), "")
+        ("strict", "End with status 3 when any file failed to vectorize",
+         cxxopts::value<bool>()->default_value("false"), "");
     return options;
 }
 
@@ -255,6 +268,7 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.finger_play = result["finger-play"].as<float>();
     if (result.count("parts") > 0) a.parts = result["parts"].as<std::string>();
     a.dxf = result["dxf"].as<bool>();
+    a.strict = result["strict"].as<bool>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.
@@ -262,6 +276,7 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
         refuse_value("recess-lines-per-mm", "a number greater than 0");
     }
     check_laser_settings(a);
+    refuse_empty_colours(result);
     if (a.vectorizer != "inkscape" && a.vectorizer != "builtin") {
         refuse_value("vectorizer", "inkscape or builtin, not " + quoted_option(a.vectorizer));
     }

@@ -282,6 +282,20 @@ TEST(BuiltinVectorizer, FontFailuresKeepThePlainFile) {
         {"glyph holding itself", (fonts / "self.ttf").string(), "", (fonts / "self.ttf").string() + " is damaged"},
         {"unknown character map", (fonts / "map.ttf").string(), "", (fonts / "map.ttf").string() + " is damaged"},
         {"map groups past its end", (fonts / "steps.ttf").string(), "", (fonts / "steps.ttf").string() + " is damaged"},
+        {"CFF outlines", (source_dir() / "tests/fonts/dejavu_cff_subset.otf").string(), "",
+         "dejavu_cff_subset.otf cannot be used: CFF outlines are not supported"},
+        // Found by the font fuzz target: encoding records past the file's end.
+        {"character map cut short", (source_dir() / "tests/fonts/cmap_cut_short.ttf").string(), "",
+         "cmap_cut_short.ttf is damaged: its table cmap is cut short"},
+        {"kerning past the end", (source_dir() / "tests/fonts/kerning_outside.ttf").string(), "",
+         "kerning_outside.ttf is damaged: its kerning reaches outside the file"},
+        {"byte map longer than the file", (source_dir() / "tests/fonts/byte_map_too_long.ttf").string(), "",
+         "byte_map_too_long.ttf is damaged: its character map"},
+        {"segment map without segments", (source_dir() / "tests/fonts/map_without_segments.ttf").string(), "",
+         "map_without_segments.ttf is damaged: its character map"},
+        // The library looks past the points of a last contour that starts off the curve.
+        {"lone off-curve point", (source_dir() / "tests/fonts/lone_off_curve_point.ttf").string(), "",
+         "lone_off_curve_point.ttf is damaged: glyph 3"},
 #ifdef __linux__
         // A file whose reading fails part way.
         {"unreadable font", "/proc/self/mem", "", "cannot read the font file /proc/self/mem"},

@@ -110,3 +110,40 @@ TEST(DrawingPieces, TheSizeLimitCountsWhatIsAlreadyWritten) {
     draw_recess(parsed.component, 1, LaserStyle(), doc, out);
     EXPECT_EQ(count_of(doc.svg, "<line"), 10);
 }
+
+// The lines of one recess go to the file in pieces too, and the file is the
+// document built whole in memory, byte for byte.
+TEST(DrawingPieces, OneLargeRecessIsPassedOnInPiecesByteForByte) {
+    for (const std::string shape : {R"("visible_width": 9, "visible_height": 100, "rotation": 30)",
+                                    R"("visible_diameter": 100)"}) {
+        const std::string component = R"("k": {"location_x": 10, "location_y": 5, )" + shape + "}";
+        TempDir dir;
+        ASSERT_EQ(recess_pass(dir, project_with(R"("a_Main": {)" + component + "}"), false), "");
+        SectionDocument doc;
+        doc.svg = prepare_header(20, 10, 8, LaserStyle());
+        std::ostringstream console;
+        const json section = json::parse("{" + component + "}");
+        draw_recess(read_component("k", section["k"], Place{"box.json", "a_Main", {}}), 10, LaserStyle(), doc,
+                    console);
+        doc.svg += svg_footer;
+        ASSERT_GT(doc.svg.size(), std::size_t{3} << 18);  // three pieces or more
+        EXPECT_TRUE(read_text(dir / "out/box/a_Main.svg") == native_lines(doc.svg)) << shape;
+    }
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// A 58 cm recess at 3000 lines per mm is 160 MB of hatch lines; the run
+// holds a few pieces of it at a time. (AddressSanitizer reserves far more
+// address space than the limit here.)
+TEST(DrawingPieces, MemoryStaysSmallForTheLargestRecess) {
+    if (running_on_windows) GTEST_SKIP() << "its memory limit is sh's ulimit -v, which Windows lacks";
+    TempDir dir;
+    write_text(dir / "box.json", R"({"Generic": {"width": 60, "height": 60}, "box_Main": {"k": {"id": 0,
+        "location_x": 30, "location_y": 30, "visible_width": 58, "visible_height": 58}}})");
+    const RunResult r = run_program_after("ulimit -v 64000; exec ",
+                                          {"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "-r", "-n", "3000",
+                                           "--text=false", "-s"},
+                                          dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+#endif

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 
@@ -10,12 +11,15 @@ namespace {
 
 const std::string dejavu_bold = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 
-std::string converted(const std::string& svg) {
+std::string converted(const std::string& svg, std::uintmax_t limit = UINTMAX_MAX) {
     std::optional<LabelFont> font;
-    return vectorize_document(svg, [&]() -> const LabelFont& {
-        if (!font) font.emplace(dejavu_bold);
-        return *font;
-    });
+    return vectorize_document(
+        svg,
+        [&]() -> const LabelFont& {
+            if (!font) font.emplace(dejavu_bold);
+            return *font;
+        },
+        limit);
 }
 
 }  // namespace
@@ -42,6 +46,9 @@ TEST(SvgConversion, ShapesBecomePathsAndTheRestStays) {
         // A label drawn at size zero has nothing to engrave.
         {"<style>.text { font-size: 0.00px; }</style><text x=\"1\" y=\"2\" class=\"text\">A &amp; B</text>",
          "<style>.text { font-size: 0.00px; }</style><g class=\"text\" aria-label=\"A &amp; B\"></g>"},
+        // SVG's default whitespace: line ends dropped, tabs spaces, runs one.
+        {"<style>.text { font-size: 0.00px; }</style><text class=\"text\"> a\tb\nc\r\nd  &#9;e </text>",
+         "<style>.text { font-size: 0.00px; }</style><g class=\"text\" aria-label=\"a bcd e\"></g>"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(converted(c.plain), c.vector);
@@ -55,4 +62,19 @@ TEST(SvgConversion, RefusesWhatItCannotDrawFaithfully) {
                                     R"x(<text x="1" y="2">A &nbsp; B</text>)x", R"x(<rect x="1)x"}) {
         EXPECT_THROW(converted(plain), std::runtime_error) << plain;
     }
+}
+
+// The limit holds for shapes as they are converted and for a label before its
+// glyphs are drawn; the estimate of a label stays within a few times its size.
+TEST(SvgConversion, RefusesToGrowPastItsLimit) {
+    std::string lines;
+    for (int i = 0; i < 1000; ++i) lines += "<line x1=\"1\" y1=\"" + std::to_string(i) + "\" x2=\"9\" y2=\"0\"/>\n";
+    const std::string label = "<text x=\"5\" y=\"5\">" + std::string(20000, 'W') + " fi</text>";
+    for (const std::string& plain : {lines, label}) {
+        const std::string whole = converted(plain);
+        EXPECT_EQ(converted(plain, 4 * whole.size()), whole);
+        EXPECT_THROW(converted(plain, whole.size() / 2), VectorTooLarge);
+    }
+    EXPECT_EQ(converted(lines, converted(lines).size()), converted(lines));
+    EXPECT_THROW(converted(lines, converted(lines).size() - 1), VectorTooLarge);
 }

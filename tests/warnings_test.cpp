@@ -83,6 +83,10 @@ TEST(Warnings, EachMistakeWarnsAndItsNearMissDoesNot) {
          component("box_Top", "jack", R"("location_x": 19.3, "location_y": 8.7, "drill_diameter": 0.8)"),
          component("box_Left", "jack", R"("location_x": 4, "location_y": 9, "drill_diameter": 0.8)"),
          ": the cut-out overlaps the bottom right screw-head recess"},
+        {"negative rotation of a rectangle",
+         component("box_Main", "slot", R"("location_x": 5, "location_y": 5, "rotation": -30, "drill_width": 0.2, "drill_height": 3)"),
+         component("box_Main", "led", R"("location_x": 5, "location_y": 5, "rotation": -30, "drill_diameter": 0.6)"),
+         R"(, key "rotation": a negative rotation (-30) is drawn as 0: the rectangle is not turned; use 330 for that turn)"},
     };
     for (const Case& c : cases) {
         const std::string warned = warnings_for(c.warns);
@@ -125,4 +129,20 @@ TEST(Warnings, TheExampleProjectGivesNone) {
                                       dir.path());
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
+}
+
+// "Generic" holds the box's sizes only; anything else there is a slip.
+TEST(Warnings, UnknownGenericKeysAreNamed) {
+    TempDir dir;
+    write_text(dir / "box.json", R"({"Generic": {"width": 20, "height": 10, "heigth": 3, "depth": 5}, "box_Main": {}})");
+    NoCommands commands;
+    std::ostringstream out, err;
+    RunContext context{out, err, commands};
+    draw_all((dir / "box.json").string(), (dir / "out").string(), true, true, true, false, 0, 0, 0, simulation(),
+             context);
+    const std::string file = (dir / "box.json").string();
+    EXPECT_EQ(err.str(), "Warning: project file \"" + file + "\", section \"Generic\", key \"depth\": the program "
+                         "does not know this key and does not read it\n"
+                         "Warning: project file \"" + file + "\", section \"Generic\", key \"heigth\": the program "
+                         "does not know this key and does not read it\n");
 }

@@ -1,5 +1,6 @@
 #include "vector/builtin_vectorizer.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -99,18 +100,26 @@ void append_escaped(std::string& out, std::string_view text) {
 
 class Converter {
 public:
-    Converter(std::string_view svg, const FontSource& font) : pieces_(split_markup(svg)), font_(font) {
-        out_.reserve(svg.size() * 2);
+    Converter(std::string_view svg, const FontSource& font, std::uintmax_t limit)
+        : pieces_(split_markup(svg)), font_(font), limit_(limit) {
+        out_.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(svg.size() * 2, limit)));
     }
 
     std::string run() {
         for (std::size_t i = 0; i < pieces_.size(); ++i) {
             i = convert(i);
+            refuse_past_limit(0);
         }
         return std::move(out_);
     }
 
 private:
+    void refuse_past_limit(std::uintmax_t more) const {
+        if (more > limit_ || out_.size() > limit_ - more) {
+            throw VectorTooLarge("the vector form grows past " + std::to_string(limit_) + " bytes");
+        }
+    }
+
     // Converts the piece at i; returns the last piece it used.
     std::size_t convert(std::size_t i) {
         const MarkupPiece& piece = pieces_[i];
@@ -153,7 +162,9 @@ private:
         append_escaped(out_, label);
         out_ += "\">";
         if (!label.empty() && font_size_ > 0) {
-            for (const std::string& d : font_().outline(label, label_placement(piece, font_size_))) {
+            const TextPlacement at = label_placement(piece, font_size_);
+            refuse_past_limit(font_().outline_bytes_estimate(label, at));
+            for (const std::string& d : font_().outline(label, at)) {
                 out_ += "<path d=\"" + d + "\"/>";
             }
         }
@@ -163,6 +174,7 @@ private:
 
     std::vector<MarkupPiece> pieces_;
     const FontSource& font_;
+    std::uintmax_t limit_;
     std::string out_;
     // For each open element: whether it was a shape now written as <path>.
     std::vector<bool> open_shapes_;
@@ -178,9 +190,46 @@ std::string read_plain_file(const fs::path& path) {
     return text;
 }
 
+// Writes the vector form of the plain file, refusing one that would pass the
+// limit for one file or the run's write budget before it is built.
+void convert_to(const fs::path& vector_path, const fs::path& svg_path, const FontSource& font,
+                RunContext& context) {
+    const bool budget_first = context.write_budget < max_document_bytes;
+    std::string vector;
+    try {
+        vector = vectorize_document(read_plain_file(svg_path), font, budget_first ? context.write_budget
+                                                                                  : max_document_bytes);
+    } catch (const VectorTooLarge&) {
+        if (budget_first) {
+            throw std::runtime_error("writing " + vector_path.string() + " would take the run " +
+                                     past_write_budget() + " (the plain file is kept)");
+        }
+        throw std::runtime_error("the vector file " + vector_path.string() + " would grow past the limit of " +
+                                 std::to_string(max_document_bytes >> 20) +
+                                 " MiB for one SVG file (the plain file is kept)");
+    }
+    // The plain file goes only for a vector file that holds a drawing.
+    if (vector.empty()) {
+        throw std::runtime_error(svg_path.string() + " is empty; there is nothing to convert (the plain file is kept)");
+    }
+    // The vector file counts against the run's write budget like any other.
+    // Counted as it lands on disk, with the CR of Windows' line ends.
+    if (!take_from_write_budget(context, written_size(vector))) {
+        throw std::runtime_error("writing " + vector_path.string() + " would take the run " + past_write_budget() +
+                                 " (the plain file is kept)");
+    }
+    write_output_file(vector_path, vector);
+}
+
 }  // namespace
 
-std::string vectorize_document(std::string_view svg, const FontSource& font) { return Converter(svg, font).run(); }
+std::string vectorize_document(std::string_view svg, const FontSource& font) {
+    return Converter(svg, font, UINTMAX_MAX).run();
+}
+
+std::string vectorize_document(std::string_view svg, const FontSource& font, std::uintmax_t limit) {
+    return Converter(svg, font, limit).run();
+}
 
 void BuiltinConverter::convert(const std::string& section, const fs::path& svg_path, const Arguments& args,
                                RunContext& context) {
@@ -193,20 +242,16 @@ void BuiltinConverter::convert(const std::string& section, const fs::path& svg_p
         return *font;
     };
     const fs::path vector_path = vector_path_for(svg_path);
-    // A vector file left from an earlier run would pass for this run's result.
-    fs::remove(vector_path);
-    const std::string vector = vectorize_document(read_plain_file(svg_path), font_source);
-    // The plain file goes only for a vector file that holds a drawing.
-    if (vector.empty()) {
-        throw std::runtime_error(svg_path.string() + " is empty; there is nothing to convert (the plain file is kept)");
+    try {
+        convert_to(vector_path, svg_path, font_source, context);
+    } catch (...) {
+        // A vector file left from an earlier run would pass for this run's
+        // result. It stays while the new one is made (an interrupted run
+        // keeps it), and is replaced by rename when that is complete.
+        std::error_code ignored;
+        fs::remove(vector_path, ignored);
+        throw;
     }
-    // The vector file counts against the run's write budget like any other.
-    // Counted as it lands on disk, with the CR of Windows' line ends.
-    if (!take_from_write_budget(context, written_size(vector))) {
-        throw std::runtime_error("writing " + vector_path.string() + " would take the run " + past_write_budget() +
-                                 " (the plain file is kept)");
-    }
-    write_output_file(vector_path, vector);
     if (!args.keep_files) {
         fs::remove(svg_path);
     }

@@ -1,17 +1,21 @@
 #include "vector/glyphs.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <ios>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 
 #include <stb_truetype.h>
 
 #include "vector/glyph_check.hpp"
+#include "vector/kerning.hpp"
 #include "vector/ligatures.hpp"
 #include "vector/path_data.hpp"
 
@@ -104,6 +108,36 @@ bool metrics_inside(const std::vector<unsigned char>& data, const stbtt_fontinfo
     return end <= data.size();
 }
 
+// The font library reads these tables' fixed fields and the character map's
+// encoding records without bounds checks when it opens the font; the name of
+// the first table cut too short for them, or "".
+std::string short_table(const std::vector<unsigned char>& data, std::size_t start) {
+    const auto [cmap, cmap_size] = find_table(data, start, "cmap");
+    if (cmap != 0 && (cmap_size < 4 || 4 + 8 * std::size_t{read_u16(data, cmap + 2)} > cmap_size)) return "cmap";
+    struct Minimum {
+        const char* tag;
+        std::size_t bytes;
+    };
+    for (const Minimum& table : {Minimum{"head", 54}, Minimum{"hhea", 36}, Minimum{"maxp", 6}}) {
+        const auto [at, size] = find_table(data, start, table.tag);
+        if (at != 0 && size < table.bytes) return table.tag;
+    }
+    return "";
+}
+
+// The font library's CFF reader trusts the offsets and subroutine numbers of
+// the charstrings, and only the TrueType outlines (glyf/loca) are checked
+// here; an OpenType font with CFF outlines is refused before the library
+// reads any of it, rather than drawn from unchecked data.
+void refuse_cff_outlines(const std::vector<unsigned char>& data, std::size_t start, const fs::path& file) {
+    const bool cff = find_table(data, start, "CFF ").second > 0 || find_table(data, start, "CFF2").second > 0;
+    // With both kinds of outline the library reads glyf, which is checked.
+    if (cff && find_table(data, start, "glyf").second == 0) {
+        throw FontError("the font file " + file.string() +
+                        " cannot be used: CFF outlines are not supported (use a font with TrueType outlines)");
+    }
+}
+
 // The next code point of UTF-8 text; broken sequences give U+FFFD.
 char32_t next_code_point(const std::string& text, std::size_t& at) {
     const unsigned char lead = static_cast<unsigned char>(text[at++]);
@@ -169,8 +203,14 @@ LabelFont::LabelFont(const fs::path& file) : face_(std::make_unique<Face>()) {
     face_->data = read_font_file(file);
     const std::vector<unsigned char>& data = face_->data;
     const int start = data.size() >= 16 ? stbtt_GetFontOffsetForIndex(data.data(), 0) : -1;
-    if (start < 0 || !tables_inside(data, static_cast<std::size_t>(start)) ||
-        !stbtt_InitFont(&face_->info, data.data(), start)) {
+    if (start < 0 || !tables_inside(data, static_cast<std::size_t>(start))) {
+        throw FontError("the font file " + file.string() + " is not a TrueType or OpenType font");
+    }
+    refuse_cff_outlines(data, static_cast<std::size_t>(start), file);
+    if (const std::string table = short_table(data, static_cast<std::size_t>(start)); !table.empty()) {
+        throw FontError("the font file " + file.string() + " is damaged: its table " + table + " is cut short");
+    }
+    if (!stbtt_InitFont(&face_->info, data.data(), start)) {
         throw FontError("the font file " + file.string() + " is not a TrueType or OpenType font");
     }
     if (!character_map_is_sound(data, face_->info)) {
@@ -182,6 +222,52 @@ LabelFont::LabelFont(const fs::path& file) : face_(std::make_unique<Face>()) {
 
 LabelFont::~LabelFont() = default;
 
+void LabelFont::check_glyph(int glyph) const {
+    if (!metrics_inside(face_->data, face_->info, glyph) || !glyph_is_sound(face_->data, face_->info, glyph)) {
+        throw FontError("the font file " + face_->name + " is damaged: glyph " + std::to_string(glyph) +
+                        " reaches outside the file");
+    }
+}
+
+std::uintmax_t LabelFont::outline_bytes_estimate(const std::string& text, const TextPlacement& at) const {
+    const stbtt_fontinfo& info = face_->info;
+    // The numbers in each glyph's path met so far; a label repeats few
+    // glyphs many times.
+    std::unordered_map<int, int> numbers_of;
+    std::uintmax_t glyphs = 0;
+    int most_numbers = 0;
+    int most_commands = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const int glyph = stbtt_FindGlyphIndex(&info, static_cast<int>(next_code_point(text, i)));
+        ++glyphs;
+        if (numbers_of.contains(glyph)) continue;
+        check_glyph(glyph);
+        stbtt_vertex* vertices = nullptr;
+        const int count = stbtt_GetGlyphShape(&info, glyph, &vertices);
+        int numbers = 0;
+        for (int v = 0; v < count; ++v) {
+            numbers += vertices[v].type == STBTT_vcubic ? 6 : vertices[v].type == STBTT_vcurve ? 4 : 2;
+        }
+        stbtt_FreeShape(&info, vertices);
+        numbers_of.emplace(glyph, numbers);
+        most_numbers = std::max(most_numbers, numbers);
+        // Each point's command letter, and a close for each move.
+        most_commands = std::max(most_commands, 2 * std::max(count, 0));
+    }
+    const double units_per_em = read_u16(face_->data, static_cast<std::size_t>(info.head) + 18);
+    if (units_per_em == 0 || glyphs == 0) return 0;
+    // The widest number in the paths: the far end of the line, in pixels,
+    // with sign, point, three decimals and the space before it. Each command
+    // is a letter and a space.
+    const double advance_max = read_u16(face_->data, static_cast<std::size_t>(info.hhea) + 10);
+    const double reach = std::abs(at.x) + std::abs(at.y) +
+                         (static_cast<double>(glyphs) * advance_max + 2 * units_per_em) * at.size_px / units_per_em;
+    const double number_bytes = std::floor(std::log10(std::max(reach, 1.0))) + 7;
+    const double per_glyph = 2.0 * most_commands + most_numbers * number_bytes + 16;
+    const double bytes = static_cast<double>(glyphs) * per_glyph;
+    return bytes >= 1.8e19 ? UINTMAX_MAX : static_cast<std::uintmax_t>(bytes);
+}
+
 std::vector<std::string> LabelFont::outline(const std::string& text, const TextPlacement& at) const {
     const stbtt_fontinfo& info = face_->info;
     std::vector<int> glyphs;
@@ -192,10 +278,7 @@ std::vector<std::string> LabelFont::outline(const std::string& text, const TextP
         form_ligatures(face_->data.data() + face_->gsub_offset, face_->gsub_size, glyphs);
     }
     for (int glyph : glyphs) {
-        if (!metrics_inside(face_->data, info, glyph) || !glyph_is_sound(face_->data, info, glyph)) {
-            throw FontError("the font file " + face_->name + " is damaged: glyph " + std::to_string(glyph) +
-                            " reaches outside the file");
-        }
+        check_glyph(glyph);
     }
     // Pen positions in font units: each glyph's advance, adjusted by the kerning
     // of the pair it ends.
@@ -203,8 +286,12 @@ std::vector<std::string> LabelFont::outline(const std::string& text, const TextP
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         int advance = 0, bearing = 0;
         stbtt_GetGlyphHMetrics(&info, glyphs[i], &advance, &bearing);
-        const int kern = i + 1 < glyphs.size() ? stbtt_GetGlyphKernAdvance(&info, glyphs[i], glyphs[i + 1]) : 0;
-        pen[i + 1] = pen[i] + advance + kern;
+        const std::optional<int> kern =
+            i + 1 < glyphs.size() ? kerning_advance(face_->data, info, glyphs[i], glyphs[i + 1]) : 0;
+        if (!kern) {
+            throw FontError("the font file " + face_->name + " is damaged: its kerning reaches outside the file");
+        }
+        pen[i + 1] = pen[i] + advance + *kern;
     }
     const double units_per_em = read_u16(face_->data, static_cast<std::size_t>(info.head) + 18);
     if (units_per_em == 0) return {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -39,7 +40,16 @@ public:
     // order; blanks have none.
     std::vector<std::string> outline(const std::string& text, const TextPlacement& at) const;
 
+    // About how many bytes the <path> elements of outline() take, from the
+    // number of glyphs and the largest of their outlines, without building
+    // any: an outsized label is refused before it takes memory. Throws
+    // FontError for a damaged glyph as outline() does.
+    std::uintmax_t outline_bytes_estimate(const std::string& text, const TextPlacement& at) const;
+
 private:
+    // Throws FontError when the glyph's metrics or outline reach outside the file.
+    void check_glyph(int glyph) const;
+
     struct Face;
     std::unique_ptr<Face> face_;
 };

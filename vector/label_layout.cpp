@@ -41,10 +41,14 @@ double style_font_size(std::string_view style) {
     return value > 0 ? value : 0;
 }
 
+// Whitespace as SVG lays text out by default (no xml:space): line ends are
+// dropped (an XML reader has made every CR one), tabs become spaces, runs of
+// spaces one, none at either end. Inkscape draws labels so.
 std::string collapse_spaces(std::string_view text) {
     std::string out;
     for (char ch : text) {
-        if (is_space(ch)) {
+        if (ch == '\n' || ch == '\r') continue;
+        if (ch == ' ' || ch == '\t') {
             if (!out.empty() && out.back() != ' ') out += ' ';
         } else {
             out += ch;

@@ -6,6 +6,7 @@
 #include <queue>
 #include <vector>
 
+#include "panel/edit_distance.hpp"
 #include "panel/frame.hpp"
 #include "panel/layout.hpp"
 #include "panel/outlines.hpp"
@@ -30,22 +31,6 @@ constexpr std::size_t max_overlaps_listed = 20;
 
 void warn(std::ostream& err, const Place& place, const std::string& key, const std::string& problem) {
     err << "Warning: " << describe_place(place, key) << ": " << problem << std::endl;
-}
-
-// Levenshtein distance, with one row of the table kept at a time.
-std::size_t edit_distance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 bool is_known_key(const std::string& key) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include <stb_truetype.h>
 
@@ -23,6 +24,23 @@ struct Reader {
 
 // Each search below halves a range of at most 65535 entries.
 
+// The range record of a format-2 coverage or class table that holds
+// `glyph`, found by binary search, reading each record whole as the font
+// library does.
+std::optional<std::size_t> range_record(const Reader& r, std::size_t table, int glyph) {
+    std::int32_t l = 0, h = static_cast<std::int32_t>(r.u16(table + 2)) - 1;
+    while (l <= h) {
+        const std::int32_t m = (l + h) >> 1;
+        const std::size_t record = table + 4 + 6 * static_cast<std::size_t>(m);
+        const int start = static_cast<int>(r.u16(record));
+        const int end = static_cast<int>(r.u16(record + 2));
+        if (glyph < start) h = m - 1;
+        else if (glyph > end) l = m + 1;
+        else return record;
+    }
+    return std::nullopt;
+}
+
 std::int32_t coverage_index(const Reader& r, std::size_t table, int glyph) {
     const std::uint32_t format = r.u16(table);
     if (format == 1) {
@@ -37,17 +55,8 @@ std::int32_t coverage_index(const Reader& r, std::size_t table, int glyph) {
         return -1;
     }
     if (format == 2) {
-        std::int32_t l = 0, h = static_cast<std::int32_t>(r.u16(table + 2)) - 1;
-        while (l <= h) {
-            const std::int32_t m = (l + h) >> 1;
-            const std::size_t record = table + 4 + 6 * static_cast<std::size_t>(m);
-            const int start = static_cast<int>(r.u16(record));
-            const int end = static_cast<int>(r.u16(record + 2));
-            if (glyph < start) h = m - 1;
-            else if (glyph > end) l = m + 1;
-            else return static_cast<std::int32_t>(r.u16(record + 4)) + glyph - start;
-        }
-        return -1;
+        const std::optional<std::size_t> record = range_record(r, table, glyph);
+        return record ? static_cast<std::int32_t>(r.u16(*record + 4)) + glyph - static_cast<int>(r.u16(*record)) : -1;
     }
     return -1;
 }
@@ -63,17 +72,8 @@ std::int32_t glyph_class(const Reader& r, std::size_t table, int glyph) {
         return 0;
     }
     if (format == 2) {
-        std::int32_t l = 0, h = static_cast<std::int32_t>(r.u16(table + 2)) - 1;
-        while (l <= h) {
-            const std::int32_t m = (l + h) >> 1;
-            const std::size_t record = table + 4 + 6 * static_cast<std::size_t>(m);
-            const int start = static_cast<int>(r.u16(record));
-            const int end = static_cast<int>(r.u16(record + 2));
-            if (glyph < start) h = m - 1;
-            else if (glyph > end) l = m + 1;
-            else return static_cast<std::int32_t>(r.u16(record + 4));
-        }
-        return 0;
+        const std::optional<std::size_t> record = range_record(r, table, glyph);
+        return record ? static_cast<std::int32_t>(r.u16(*record + 4)) : 0;
     }
     return -1;
 }

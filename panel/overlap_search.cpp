@@ -14,11 +14,6 @@ using Pairs = std::vector<std::pair<std::size_t, std::size_t>>;
 // More turn groups than this are left to the plain search.
 constexpr std::size_t max_turn_groups = 8;
 
-struct Boxed {
-    std::size_t index;
-    Bounds bounds;
-};
-
 // A frame turned by `angle`: the coordinates of a point along its axes.
 struct Frame {
     double cos_a = 1;
@@ -43,32 +38,6 @@ Bounds bounds_in(const Outline& shape, const Frame& frame) {
     return {b.left - grow, b.top - grow, b.right + grow, b.bottom + grow};
 }
 
-// Calls `meet` for each pair of boxes that overlap, sweeping left to right
-// with the open boxes kept by their top edge; stops when `meet` says so.
-bool sweep(std::vector<Boxed> boxes, const std::function<bool(std::size_t, std::size_t)>& meet) {
-    std::sort(boxes.begin(), boxes.end(), [](const Boxed& a, const Boxed& b) { return a.bounds.left < b.bounds.left; });
-    double tallest = 0;
-    for (const Boxed& b : boxes) tallest = std::max(tallest, b.bounds.bottom - b.bounds.top);
-    using Open = std::multimap<double, std::size_t>;
-    Open open_by_top;
-    using Closing = std::pair<double, Open::iterator>;
-    auto later = [](const Closing& a, const Closing& b) { return a.first > b.first; };
-    std::priority_queue<Closing, std::vector<Closing>, decltype(later)> closing(later);
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        const Bounds& current = boxes[i].bounds;
-        while (!closing.empty() && closing.top().first <= current.left) {
-            open_by_top.erase(closing.top().second);
-            closing.pop();
-        }
-        for (auto it = open_by_top.lower_bound(current.top - tallest);
-             it != open_by_top.end() && it->first < current.bottom; ++it) {
-            const Boxed& other = boxes[it->second];
-            if (other.bounds.bottom > current.top && !meet(other.index, boxes[i].index)) return false;
-        }
-        closing.emplace(current.right, open_by_top.emplace(current.top, i));
-    }
-    return true;
-}
 
 // The turn of a rectangle modulo a quarter turn, in [0, pi/2).
 double quarter_turn(const Outline& shape) {
@@ -79,6 +48,31 @@ double quarter_turn(const Outline& shape) {
 }
 
 }  // namespace
+
+void sweep_overlapping_boxes(std::vector<Boxed> boxes, const std::function<bool(std::size_t, std::size_t)>& meet) {
+    std::sort(boxes.begin(), boxes.end(), [](const Boxed& a, const Boxed& b) { return a.bounds.left < b.bounds.left; });
+    double tallest = 0;
+    for (const Boxed& b : boxes) tallest = std::max(tallest, b.bounds.bottom - b.bounds.top);
+    using Open = std::multimap<double, std::size_t>;
+    Open open_by_top;
+    using Closing = std::pair<double, Open::iterator>;
+    auto later = [](const Closing& a, const Closing& b) { return a.first > b.first; };
+    std::priority_queue<Closing, std::vector<Closing>, decltype(later)> closing(later);
+    bool going = true;
+    for (std::size_t i = 0; i < boxes.size() && going; ++i) {
+        const Bounds& current = boxes[i].bounds;
+        while (!closing.empty() && closing.top().first <= current.left) {
+            open_by_top.erase(closing.top().second);
+            closing.pop();
+        }
+        for (auto it = open_by_top.lower_bound(current.top - tallest);
+             it != open_by_top.end() && it->first < current.bottom; ++it) {
+            const Boxed& other = boxes[it->second];
+            if (other.bounds.bottom > current.top && !meet(other.index, boxes[i].index)) going = false;
+        }
+        closing.emplace(current.right, open_by_top.emplace(current.top, i));
+    }
+}
 
 std::optional<Pairs> few_overlapping_pairs(const std::vector<Outline>& shapes, std::size_t most, double slack) {
     // Rectangles grouped by their turn (to a millionth of a quarter turn),
@@ -110,7 +104,7 @@ std::optional<Pairs> few_overlapping_pairs(const std::vector<Outline>& shapes, s
         return boxes;
     };
     // Circles among themselves, upright.
-    sweep(boxed(circles, Frame{}), test);
+    sweep_overlapping_boxes(boxed(circles, Frame{}), test);
     std::vector<std::pair<long long, const std::vector<std::size_t>*>> listed;
     for (const auto& [key, members] : groups) listed.emplace_back(key, &members);
     for (std::size_t g = 0; g < listed.size() && within; ++g) {
@@ -120,14 +114,14 @@ std::optional<Pairs> few_overlapping_pairs(const std::vector<Outline>& shapes, s
         // pairs with a rectangle of the group.
         std::vector<std::size_t> members = *listed[g].second;
         members.insert(members.end(), circles.begin(), circles.end());
-        sweep(boxed(members, frame), [&](std::size_t a, std::size_t b) {
+        sweep_overlapping_boxes(boxed(members, frame), [&](std::size_t a, std::size_t b) {
             return shapes[a].round && shapes[b].round ? true : test(a, b);
         });
         // Rectangles of two groups, upright.
         for (std::size_t h = g + 1; h < listed.size() && within; ++h) {
             std::vector<std::size_t> both = *listed[g].second;
             both.insert(both.end(), listed[h].second->begin(), listed[h].second->end());
-            sweep(boxed(both, Frame{}), [&](std::size_t a, std::size_t b) {
+            sweep_overlapping_boxes(boxed(both, Frame{}), [&](std::size_t a, std::size_t b) {
                 const bool a_first = std::binary_search(listed[g].second->begin(), listed[g].second->end(), a);
                 const bool b_first = std::binary_search(listed[g].second->begin(), listed[g].second->end(), b);
                 return a_first == b_first ? true : test(a, b);

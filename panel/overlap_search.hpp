@@ -1,11 +1,24 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "panel/outlines.hpp"
+
+// A box with the index of the shape it holds.
+struct Boxed {
+    std::size_t index;
+    Bounds bounds;
+};
+
+// Calls `meet(earlier, current)` with the indices of every pair of boxes that
+// overlap, sweeping left to right with the open boxes kept by their top edge,
+// so that only neighbours meet; `earlier` is the box the sweep opened first.
+// Once `meet` returns false the sweep ends before its next box.
+void sweep_overlapping_boxes(std::vector<Boxed> boxes, const std::function<bool(std::size_t, std::size_t)>& meet);
 
 // Every pair of shapes that overlap (outlines_overlap with `slack`), as
 // (lower index, higher index), when there are at most `most` of them; empty

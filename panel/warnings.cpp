@@ -1,9 +1,7 @@
 #include "panel/warnings.hpp"
 
 #include <algorithm>
-#include <map>
 #include <optional>
-#include <queue>
 #include <vector>
 
 #include "panel/edit_distance.hpp"
@@ -108,7 +106,7 @@ struct PlacedCutout {
 // Pairs of overlapping cut-outs, each as (earlier, later) in section order.
 // Sweeps left to right, keeping the cut-outs still open at the sweep line by
 // their top edge, so that only neighbours are compared.
-std::vector<std::pair<std::size_t, std::size_t>> overlapping_pairs(std::vector<PlacedCutout>& cutouts) {
+std::vector<std::pair<std::size_t, std::size_t>> overlapping_pairs(const std::vector<PlacedCutout>& cutouts) {
     const auto in_listing_order = [](const auto& a, const auto& b) {
         return a.second != b.second ? a.second < b.second : a.first < b.first;
     };
@@ -120,39 +118,20 @@ std::vector<std::pair<std::size_t, std::size_t>> overlapping_pairs(std::vector<P
         std::sort(few->begin(), few->end(), in_listing_order);
         return *few;
     }
-    std::sort(cutouts.begin(), cutouts.end(),
-              [](const PlacedCutout& a, const PlacedCutout& b) { return a.bounds.left < b.bounds.left; });
-    double tallest = 0;
-    for (const auto& c : cutouts) tallest = std::max(tallest, c.bounds.bottom - c.bounds.top);
-    using Open = std::multimap<double, std::size_t>;
-    Open open_by_top;
-    // The open cut-outs by right edge, nearest first, to close them in turn.
-    using Closing = std::pair<double, Open::iterator>;
-    auto later = [](const Closing& a, const Closing& b) { return a.first > b.first; };
-    std::priority_queue<Closing, std::vector<Closing>, decltype(later)> closing(later);
+    std::vector<Boxed> boxes;
+    for (const auto& c : cutouts) boxes.push_back({c.order, c.bounds});
     std::vector<std::pair<std::size_t, std::size_t>> pairs;
-    for (std::size_t i = 0; i < cutouts.size() && pairs.size() <= max_overlaps_listed; ++i) {
-        const PlacedCutout& current = cutouts[i];
-        while (!closing.empty() && closing.top().first <= current.bounds.left) {
-            open_by_top.erase(closing.top().second);
-            closing.pop();
+    sweep_overlapping_boxes(std::move(boxes), [&](std::size_t earlier, std::size_t current) {
+        if (outlines_overlap(shapes[current], shapes[earlier], slack_px)) {
+            pairs.emplace_back(std::min(current, earlier), std::max(current, earlier));
         }
-        auto it = open_by_top.lower_bound(current.bounds.top - tallest);
-        for (; it != open_by_top.end() && it->first < current.bounds.bottom; ++it) {
-            const PlacedCutout& other = cutouts[it->second];
-            if (other.bounds.bottom > current.bounds.top && outlines_overlap(current.shape, other.shape, slack_px)) {
-                pairs.emplace_back(std::min(current.order, other.order), std::max(current.order, other.order));
-            }
-        }
-        closing.emplace(current.bounds.right, open_by_top.emplace(current.bounds.top, i));
-    }
-    std::sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) {
-        return a.second != b.second ? a.second < b.second : a.first < b.first;
+        return pairs.size() <= max_overlaps_listed;
     });
+    std::sort(pairs.begin(), pairs.end(), in_listing_order);
     return pairs;
 }
 
-void warn_overlaps(std::vector<PlacedCutout> cutouts, const Place& section_place, std::ostream& err) {
+void warn_overlaps(const std::vector<PlacedCutout>& cutouts, const Place& section_place, std::ostream& err) {
     std::vector<std::string> keys(cutouts.size());
     for (const auto& c : cutouts) keys[c.order] = c.key;
     const auto pairs = overlapping_pairs(cutouts);
@@ -255,5 +234,5 @@ void warn_about_section(const std::string& key, const json& section, const BoxSi
             cutouts.push_back({cutouts.size(), c.key, hole, bounds_of(hole)});
         }
     }
-    warn_overlaps(std::move(cutouts), place, err);
+    warn_overlaps(cutouts, place, err);
 }

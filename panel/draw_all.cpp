@@ -242,6 +242,6 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     }
     context.design_warned = true;
     if (sheets) {
-        write_sheets(*sheets, project, box, pass, args, style, folder, *suffix, context);
+        write_sheets(*sheets, project, box, pass, args, style, folder, *suffix, context, dxf_font);
     }
 }

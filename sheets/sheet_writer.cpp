@@ -200,9 +200,8 @@ std::string placement_transform(const Placement& placement, Extent page) {
 
 void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box, const Pass& pass,
                   const Arguments& args, const LaserStyle& style, const fs::path& folder, const std::string& suffix,
-                  RunContext& context) {
+                  RunContext& context, DxfFont& dxf_font) {
     if (args.simulate) return;
-    DxfFont dxf_font(args);
     for (std::size_t s = 0; s < plan.packing.sheets; ++s) {
         const std::string name = sheet_name(s, suffix);
         const Place place{args.json_file, "", {}};

@@ -6,6 +6,7 @@
 #include "panel/laser_style.hpp"
 #include "panel/panel.hpp"
 #include "panel/project.hpp"
+#include "dxf/dxf_file.hpp"
 #include "settings/passes.hpp"
 #include "sheets/sheet_plan.hpp"
 
@@ -13,10 +14,11 @@
 // `folder` (nothing when simulating) and vectorizes them as the panel files
 // are. Each panel's drawing is built again straight into its sheet, so no
 // drawing is ever held whole; the sheet counts against the run's write
-// budget and the limit of one file.
+// budget and the limit of one file. With --dxf each sheet gets its DXF
+// file, with the labels in the pass's `dxf_font`.
 void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box, const Pass& pass,
                   const Arguments& args, const LaserStyle& style, const std::filesystem::path& folder,
-                  const std::string& suffix, RunContext& context);
+                  const std::string& suffix, RunContext& context, DxfFont& dxf_font);
 
 // The start of a sheet's file, up to its first panel: a panel's header with
 // the page made the sheet's (in mm with its viewBox in px) and without the

@@ -10,7 +10,7 @@
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
 #include "panel/memory_reserve.hpp"
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 #include "panel/vectorize.hpp"
 #include "parts/listing.hpp"
 #include "parts/location.hpp"

@@ -13,7 +13,7 @@
 #include "panel/fixed_text.hpp"
 #include "panel/frame.hpp"
 #include "panel/hatching.hpp"
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 #include "panel/vectorize.hpp"
 
 namespace {

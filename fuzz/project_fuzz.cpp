@@ -10,7 +10,7 @@
 #include <string>
 
 #include "panel/errors.hpp"
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 #include "panel/vectorize.hpp"
 #include "parts/library.hpp"
 #include "vector/builtin_vectorizer.hpp"

@@ -2,7 +2,7 @@
 
 #include "panel/frame.hpp"
 #include "panel/panel.hpp"
-#include "parts/holes.hpp"
+#include "panel/part_holes.hpp"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "panel/panel.hpp"
 #include "panel/project_limits.hpp"
-#include "parts/resolve.hpp"
+#include "panel/part_holes.hpp"
 #include "settings/utf8_path.hpp"
 
 json load_project(const std::string& path) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "panel/errors.hpp"
-#include "parts/part.hpp"
+#include "panel/part_hole.hpp"
 
 using json = nlohmann::json;
 

@@ -6,8 +6,6 @@
 
 #include "panel/errors.hpp"
 
-class DxfOutput;
-
 // What one section keeps while its document is built.
 struct SectionDocument {
     std::string svg;             // the end of the document, not yet passed on to its file
@@ -15,7 +13,6 @@ struct SectionDocument {
     int pot_counter = 0;
     int fader_counter = 0;
     int clip_paths = 0;  // gives every recess clip path its own id
-    DxfOutput* dxf = nullptr;  // the DXF file made from the text passed on, if any
     // Hands `svg` on to the file once it has grown to a piece, so that the
     // lines of one large recess are not held whole in memory either; unset:
     // everything stays in `svg`.

@@ -11,7 +11,7 @@
 #include "panel/overlap_search.hpp"
 #include "panel/panel.hpp"
 #include "panel/screws.hpp"
-#include "parts/holes.hpp"
+#include "panel/part_holes.hpp"
 
 namespace {
 

@@ -81,23 +81,3 @@ void resolve_parts(json& project, const PartLibrary* library, const std::string&
         }
     }
 }
-
-std::vector<PartHole> resolved_part_holes(const json& component) {
-    std::vector<PartHole> holes;
-    auto it = component.find("part");
-    if (it == component.end() || !it->is_object()) return holes;
-    for (const json& h : it->at("holes")) {
-        PartHole hole;
-        hole.x = h[0].get<double>();
-        hole.y = h[1].get<double>();
-        hole.round = h.size() == 3;
-        if (hole.round) {
-            hole.diameter = h[2].get<double>();
-        } else {
-            hole.width = h[2].get<double>();
-            hole.height = h[3].get<double>();
-        }
-        holes.push_back(hole);
-    }
-    return holes;
-}

@@ -18,6 +18,3 @@
 // (no library was loaded).
 void resolve_parts(nlohmann::json& project, const PartLibrary* library, const std::string& json_file);
 
-// The extra holes resolve_parts kept in a component; none for a component
-// without a part.
-std::vector<PartHole> resolved_part_holes(const nlohmann::json& component);

@@ -6,10 +6,10 @@
 #include <map>
 #include <sstream>
 
+#include "drawing/section_drawing.hpp"
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
 #include "panel/layout.hpp"
-#include "panel/section_drawing.hpp"
 #include "settings/passes.hpp"
 
 namespace {

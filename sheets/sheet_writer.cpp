@@ -1,11 +1,11 @@
 #include "sheets/sheet_writer.hpp"
 
+#include "drawing/section_drawing.hpp"
 #include "dxf/dxf_file.hpp"
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
 #include "panel/output_file.hpp"
 #include "panel/output_names.hpp"
-#include "panel/section_drawing.hpp"
 #include "panel/vectorize.hpp"
 #include "settings/utf8_path.hpp"
 
@@ -126,30 +126,6 @@ private:
     std::size_t bytes_ = 0;
 };
 
-// Everything a drawing pass prints was printed by the pass that wrote the
-// panel's own file.
-class QuietContext {
-public:
-    explicit QuietContext(RunContext& context) : context_(context), quiet_{silent_, silent_, context.commands} {
-        quiet_.converter = context.converter;
-        quiet_.parts = context.parts;
-        quiet_.project = context.project;
-        quiet_.project_file = context.project_file;
-        quiet_.design_warned = true;
-        quiet_.sheets_reported = true;
-        quiet_.write_budget = context.write_budget;
-    }
-    ~QuietContext() { context_.write_budget = quiet_.write_budget; }
-    QuietContext(const QuietContext&) = delete;
-    QuietContext& operator=(const QuietContext&) = delete;
-    RunContext& get() { return quiet_; }
-
-private:
-    RunContext& context_;
-    std::ostream silent_{nullptr};
-    RunContext quiet_;
-};
-
 void write_panel(const SheetPlan& plan, std::size_t i, const json& project, const BoxSize& box, const Pass& pass,
                  const Arguments& args, const LaserStyle& style, const Place& place, SheetFile& sheet,
                  RunContext& context) {
@@ -160,8 +136,11 @@ void write_panel(const SheetPlan& plan, std::size_t i, const json& project, cons
     const std::size_t prelude = header.rfind("\n<g") + 1;
     PanelInSheet panel(sheet, prelude);
     {
-        QuietContext quiet(context);
-        draw_section(key, project.at(key), box, pass, args, style, panel_place, quiet.get(), panel);
+        // Everything a drawing prints was printed by the pass that wrote the
+        // panel's own file.
+        std::ostream silent(nullptr);
+        BudgetedSink budgeted(panel, context, panel_place);
+        draw_section(key, project.at(key), box, pass, args, style, panel_place, silent, &budgeted);
     }
     if (!panel.closed()) fail_at(panel_place, "", "its drawing does not end as a drawing does");
     // The drawing pass took its header and closing for the budget too; they

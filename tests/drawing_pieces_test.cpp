@@ -11,7 +11,7 @@
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
 #include "panel/hatching.hpp"
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 
 namespace fs = std::filesystem;
 

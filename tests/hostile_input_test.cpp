@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "panel/errors.hpp"
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 #include "vector/builtin_vectorizer.hpp"
 #include "pass_fixtures.hpp"
 #include "test_support.hpp"

@@ -11,7 +11,7 @@
 #include "panel/frame.hpp"
 #include "panel/layout.hpp"
 #include "panel/output_file.hpp"
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 #include "panel/vectorize.hpp"
 #include "settings/passes.hpp"
 #include "pass_fixtures.hpp"

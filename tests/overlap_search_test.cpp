@@ -7,7 +7,7 @@
 
 #include "panel/outlines.hpp"
 #include "panel/overlap_search.hpp"
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 #include "pass_fixtures.hpp"
 #include "test_support.hpp"
 

@@ -8,7 +8,7 @@
 
 #include "layer_fixtures.hpp"
 #include "panel/cutouts.hpp"
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 #include "parts/library.hpp"
 #include "parts/resolve.hpp"
 #include "pass_fixtures.hpp"

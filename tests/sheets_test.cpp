@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "panel/errors.hpp"
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 #include "pass_fixtures.hpp"
 #include "test_support.hpp"
 

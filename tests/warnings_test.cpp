@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "panel/panel.hpp"
+#include "run/draw_all.hpp"
 #include "pass_fixtures.hpp"
 #include "test_support.hpp"
 

@@ -30,3 +30,7 @@ void draw_part_holes(const Component& c, const LaserStyle& style, std::string& s
 
 // The ground the extra holes take, for the design warnings.
 std::vector<Outline> part_hole_outlines(const Component& c);
+
+// The extra holes the parts library kept in a component; none for a component
+// without a part.
+std::vector<PartHole> resolved_part_holes(const nlohmann::json& component);

@@ -1,4 +1,4 @@
-#include "parts/holes.hpp"
+#include "panel/part_holes.hpp"
 
 #include <cmath>
 
@@ -85,4 +85,24 @@ std::vector<Outline> part_hole_outlines(const Component& c) {
         outlines.push_back(shape);
     }
     return outlines;
+}
+
+std::vector<PartHole> resolved_part_holes(const nlohmann::json& component) {
+    std::vector<PartHole> holes;
+    auto it = component.find("part");
+    if (it == component.end() || !it->is_object()) return holes;
+    for (const nlohmann::json& h : it->at("holes")) {
+        PartHole hole;
+        hole.x = h[0].get<double>();
+        hole.y = h[1].get<double>();
+        hole.round = h.size() == 3;
+        if (hole.round) {
+            hole.diameter = h[2].get<double>();
+        } else {
+            hole.width = h[2].get<double>();
+            hole.height = h[3].get<double>();
+        }
+        holes.push_back(hole);
+    }
+    return holes;
 }

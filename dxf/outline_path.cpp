@@ -66,18 +66,20 @@ Pt operator-(Pt p, Pt q) { return {p.x - q.x, p.y - q.y}; }
 Pt operator*(double s, Pt p) { return {s * p.x, s * p.y}; }
 double length(Pt p) { return std::hypot(p.x, p.y); }
 
-class Flattener {
-public:
-    Flattener(const Affine& to_mm, double tolerance) : to_mm_(to_mm), tolerance_(tolerance) {}
+Pt pt(MmPoint p) { return {p.x, p.y}; }
 
-    void move(Pt p) {
+class Flattener : public PathPieces {
+public:
+    explicit Flattener(double tolerance) : tolerance_(tolerance) {}
+
+    void move(MmPoint p) override {
         end_subpath(false);
-        current_.push_back(map(p));
+        current_.push_back(pt(p));
     }
-    void line(Pt p) { current_.push_back(map(p)); }
+    void line(MmPoint p) override { current_.push_back(pt(p)); }
     // Curves map as their control points do, so they are flattened in mm.
-    void quad(Pt c, Pt p) {
-        const Pt p0 = current_.back(), p1 = map(c), p2 = map(p);
+    void quad(MmPoint c, MmPoint p) override {
+        const Pt p0 = current_.back(), p1 = pt(c), p2 = pt(p);
         // A chord of parameter length h strays at most h² / 8 · |B''| from the curve.
         const int n = pieces(2 * length(p0 - 2 * p1 + p2) / 8);
         for (int i = 1; i <= n; ++i) {
@@ -85,8 +87,8 @@ public:
             current_.push_back((u * u) * p0 + (2 * u * t) * p1 + (t * t) * p2);
         }
     }
-    void cubic(Pt c1, Pt c2, Pt p) {
-        const Pt p0 = current_.back(), p1 = map(c1), p2 = map(c2), p3 = map(p);
+    void cubic(MmPoint c1, MmPoint c2, MmPoint p) override {
+        const Pt p0 = current_.back(), p1 = pt(c1), p2 = pt(c2), p3 = pt(p);
         const double bend = std::max(length(p0 - 2 * p1 + p2), length(p1 - 2 * p2 + p3));
         const int n = pieces(6 * bend / 8);
         for (int i = 1; i <= n; ++i) {
@@ -94,7 +96,7 @@ public:
             current_.push_back((u * u * u) * p0 + (3 * u * u * t) * p1 + (3 * u * t * t) * p2 + (t * t * t) * p3);
         }
     }
-    void close() { end_subpath(true); }
+    void close() override { end_subpath(true); }
 
     std::vector<std::vector<MmPoint>> finish() {
         end_subpath(false);
@@ -102,8 +104,6 @@ public:
     }
 
 private:
-    Pt map(Pt p) const { return {to_mm_.x_of(p.x, p.y), to_mm_.y_of(p.x, p.y)}; }
-
     // Pieces for a curve whose chords stray `spread` / n² from it.
     int pieces(double spread) const {
         if (!(spread > tolerance_)) return 1;
@@ -130,7 +130,6 @@ private:
         if (keep_start) current_.push_back(start);
     }
 
-    Affine to_mm_;
     double tolerance_;
     std::vector<Pt> current_;
     std::vector<std::vector<MmPoint>> outlines_;
@@ -138,9 +137,9 @@ private:
 
 }  // namespace
 
-std::vector<std::vector<MmPoint>> closed_outlines(std::string_view d, const Affine& to_mm, double tolerance_mm) {
+void read_path(std::string_view d, const Affine& to_mm, PathPieces& out) {
     PathReader reader(d);
-    Flattener out(to_mm, tolerance_mm);
+    const auto mm = [&to_mm](Pt p) { return MmPoint{to_mm.x_of(p.x, p.y), to_mm.y_of(p.x, p.y)}; };
     Pt pen, start, last_control;
     char last = 0;
     bool started = false;
@@ -160,27 +159,27 @@ std::vector<std::vector<MmPoint>> closed_outlines(std::string_view d, const Affi
         switch (upper) {
             case 'M':
                 pen = start = read_point();
-                out.move(pen);
+                out.move(mm(pen));
                 started = true;
                 break;
             case 'L':
                 pen = read_point();
-                out.line(pen);
+                out.line(mm(pen));
                 break;
             case 'H':
                 pen = {reader.number() + base.x, pen.y};
-                out.line(pen);
+                out.line(mm(pen));
                 break;
             case 'V':
                 pen = {pen.x, reader.number() + base.y};
-                out.line(pen);
+                out.line(mm(pen));
                 break;
             case 'Q':
             case 'T': {
                 const Pt c = upper == 'Q' ? read_point()
                              : (previous == 'Q' || previous == 'T') ? pen + (pen - last_control) : pen;
                 pen = read_point();
-                out.quad(c, pen);
+                out.quad(mm(c), mm(pen));
                 last_control = c;
                 break;
             }
@@ -190,7 +189,7 @@ std::vector<std::vector<MmPoint>> closed_outlines(std::string_view d, const Affi
                               : (previous == 'C' || previous == 'S') ? pen + (pen - last_control) : pen;
                 const Pt c2 = read_point();
                 pen = read_point();
-                out.cubic(c1, c2, pen);
+                out.cubic(mm(c1), mm(c2), mm(pen));
                 last_control = c2;
                 break;
             }
@@ -199,11 +198,16 @@ std::vector<std::vector<MmPoint>> closed_outlines(std::string_view d, const Affi
                 pen = start;
                 break;
             case 'A':
-                throw std::runtime_error("cannot draw arcs of path data in DXF");
+                throw std::runtime_error("cannot draw arcs of path data");
             default:
                 throw std::runtime_error(std::string("unknown path command '") + cmd + "'");
         }
         last = cmd;
     }
+}
+
+std::vector<std::vector<MmPoint>> closed_outlines(std::string_view d, const Affine& to_mm, double tolerance_mm) {
+    Flattener out(tolerance_mm);
+    read_path(d, to_mm, out);
     return out.finish();
 }

@@ -6,6 +6,24 @@
 #include "dxf/dxf_writer.hpp"
 #include "dxf/transform.hpp"
 
+// What SVG path data draws, piece by piece, with every point already mapped
+// to millimetres; quadratic curves stay quadratic.
+class PathPieces {
+public:
+    virtual ~PathPieces() = default;
+    virtual void move(MmPoint p) = 0;
+    virtual void line(MmPoint p) = 0;
+    virtual void quad(MmPoint c, MmPoint p) = 0;
+    virtual void cubic(MmPoint c1, MmPoint c2, MmPoint p) = 0;
+    // "Z": the pen goes back to the subpath's start.
+    virtual void close() = 0;
+};
+
+// Reads SVG path data (M L H V Q T C S Z, absolute and relative), mapped by
+// `to_mm`, into `pieces`. Throws std::runtime_error for arcs and for path
+// data it cannot read.
+void read_path(std::string_view d, const Affine& to_mm, PathPieces& pieces);
+
 // The closed outlines of SVG path data, mapped by `to_mm` and with their
 // curves flattened to straight pieces that stay within `tolerance_mm` of the
 // curve. Every outline must be closed, by "Z" or by ending where it began;

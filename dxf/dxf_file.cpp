@@ -16,44 +16,14 @@ const LabelFont& DxfFont::get() {
 }
 
 DxfOutput::DxfOutput(const fs::path& svg_path, DxfFont& font)
-    : drawing_([&font]() -> const LabelFont& { return font.get(); }), path_(dxf_path_for(svg_path)) {}
+    : DrawingExport(dxf_path_for(svg_path), "DXF"), drawing_([&font]() -> const LabelFont& { return font.get(); }) {}
 
-void DxfOutput::feed(const std::string& svg) {
-    if (!failure_.empty()) return;
-    try {
-        drawing_.feed(svg);
-        text_ += drawing_.take_text();
-    } catch (const std::exception& e) {
-        failure_ = e.what();
-        return;
-    }
-    if (text_.size() > max_document_bytes) {
-        failure_ = "the DXF file grows past the limit of " + std::to_string(max_document_bytes >> 20) +
-                   " MiB for one file";
-        text_.clear();
-    }
+std::string DxfOutput::convert(std::string_view svg) {
+    drawing_.feed(svg);
+    return drawing_.take_text();
 }
 
-void DxfOutput::commit(const std::string& name, RunContext& context, const Place& place) {
-    if (failure_.empty()) {
-        try {
-            drawing_.finish();
-        } catch (const std::exception& e) {
-            failure_ = e.what();
-        }
-    }
-    if (!failure_.empty()) {
-        // A DXF file left from an earlier run would pass for this drawing's.
-        std::error_code ignored;
-        fs::remove(path_, ignored);
-        context.err << "DXF failed for " << name << ": " << failure_ << " (the SVG is kept)" << std::endl;
-        return;
-    }
-    text_ += drawing_.take_text();
-    refuse_overwriting_project(path_, place.file, place);
-    if (!take_from_write_budget(context, written_size(text_))) {
-        fail_at(place, "", "writing its DXF file would take the run " + past_write_budget());
-    }
-    write_output_file(path_, text_);
-    context.out << "Creation of DXF for " << name << " successful." << std::endl;
+std::string DxfOutput::finish() {
+    drawing_.finish();
+    return drawing_.take_text();
 }

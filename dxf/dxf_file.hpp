@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "dxf/drawing_export.hpp"
 #include "dxf/svg_to_dxf.hpp"
 #include "panel/errors.hpp"
 #include "panel/output_file.hpp"
@@ -28,28 +29,14 @@ private:
     std::optional<LabelFont> font_;
 };
 
-// The DXF file beside one drawing, made from the drawing's text while that
-// text goes to its own file, so it needs neither the file nor a second pass.
-// It is written once the drawing is on disk: one output file at a time.
-// A drawing that cannot be converted (no font for its labels, say) is
-// reported then and leaves no DXF file; the drawing stays. Writing the file
-// is like writing the drawing: its bytes count against the run's budget, and
-// a write that fails ends the run (RunError).
-class DxfOutput {
+// The DXF file beside one drawing (see DrawingExport).
+class DxfOutput : public DrawingExport {
 public:
     DxfOutput(const std::filesystem::path& svg_path, DxfFont& font);
-    DxfOutput(const DxfOutput&) = delete;
-    DxfOutput& operator=(const DxfOutput&) = delete;
-
-    // The next piece of the drawing's text, whole elements.
-    void feed(const std::string& svg);
-    // Once the drawing is on disk: finishes the DXF file and reports it as
-    // `name` (the drawing's name without ".svg").
-    void commit(const std::string& name, RunContext& context, const Place& place);
 
 private:
+    std::string convert(std::string_view svg) override;
+    std::string finish() override;
+
     DxfDrawing drawing_;
-    std::filesystem::path path_;
-    std::string text_;
-    std::string failure_;
 };

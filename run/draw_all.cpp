@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "drawing/section_drawing.hpp"
-#include "dxf/dxf_file.hpp"
+#include "lightburn/drawing_exports.hpp"
 #include "joints/joint_warnings.hpp"
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
@@ -25,18 +25,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A section's text goes to its file and, as it is written, to its DXF file.
-class FileAndDxf : public DrawingSink {
+// A section's text goes to its file and, as it is written, to its DXF file
+// and LightBurn project.
+class FileAndExports : public DrawingSink {
 public:
-    FileAndDxf(OutputFile& file, DxfOutput* dxf) : file_(file), dxf_(dxf) {}
+    FileAndExports(OutputFile& file, std::vector<std::unique_ptr<DrawingExport>>& exports)
+        : file_(file), exports_(exports) {}
     void write(const std::string& text) override {
         file_.write(text);
-        if (dxf_ != nullptr) dxf_->feed(text);
+        feed_all(exports_, text);
     }
 
 private:
     OutputFile& file_;
-    DxfOutput* dxf_;
+    std::vector<std::unique_ptr<DrawingExport>>& exports_;
 };
 
 }  // namespace
@@ -65,7 +67,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     refuse_file_name_clashes(project, args, json_file);
     if (!context.design_warned) warn_about_generic(project, json_file, context.err);
     const LaserStyle style(args);
-    DxfFont dxf_font(args);
+    PassExports pass_exports(args);
     const std::optional<SheetPlan> sheets = plan_sheets(project, box, args, style, json_file, context);
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) {
@@ -81,15 +83,12 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         // Written to a scratch file while it is drawn; a section that fails
         // leaves no file, and files of earlier sections stay.
         OutputFile file(path);
-        std::optional<DxfOutput> dxf;
-        if (args.dxf && !args.simulate) {
-            dxf.emplace(path, dxf_font);
-        }
+        std::vector<std::unique_ptr<DrawingExport>> exports = pass_exports.for_drawing(path);
         // Every byte counts against the run's budget: the section that would
         // cross it is refused before the text reaches the disk, and its
         // scratch file goes with the error.
-        FileAndDxf file_and_dxf(file, dxf ? &*dxf : nullptr);
-        BudgetedSink budgeted(file_and_dxf, context, place);
+        FileAndExports file_and_exports(file, exports);
+        BudgetedSink budgeted(file_and_exports, context, place);
         draw_section(key, section, box, pass, args, style, place, context.out,
                      args.simulate ? nullptr : &budgeted);
         if (!context.design_warned) {
@@ -105,9 +104,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         }
         file.commit();
         context.out << "Creation of SVG for " << key << *suffix << " successful." << std::endl;
-        if (dxf) {
-            dxf->commit(key + *suffix, context, place);
-        }
+        commit_all(exports, key + *suffix, context, place);
         if (args.vectorize) {
             vectorize_file(key, *suffix, path, args, context);
         } else {
@@ -116,6 +113,6 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     }
     context.design_warned = true;
     if (sheets) {
-        write_sheets(*sheets, project, box, pass, args, style, folder, *suffix, context, dxf_font);
+        write_sheets(*sheets, project, box, pass, args, style, folder, *suffix, context, pass_exports);
     }
 }

@@ -89,6 +89,8 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
     if (a.strict) {
         out << "Strict status: Yes" << std::endl;
     }
+    if (a.lightburn) out << "LightBurn projects: Yes" << std::endl;
+    if (!a.lightburn_settings.empty()) out << "LightBurn settings: " << a.lightburn_settings << std::endl;
     out << "======================" << std::endl;
 }
 

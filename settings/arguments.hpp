@@ -51,6 +51,10 @@ struct Arguments {
     float sheet_gap = 3;  // mm between panels and from the sheet's edge
     // A failed vectorization makes the run's status 3 instead of 0.
     bool strict = false;
+    // A LightBurn project beside every drawing, and its layers' machine
+    // settings (a JSON file; empty: LightBurn's defaults).
+    bool lightburn = false;
+    std::string lightburn_settings;
 };
 
 extern const std::string VERSION;

@@ -216,7 +216,11 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("sheet-gap", "Gap in mm between panels on a sheet and from its edge",
          cxxopts::value<std::string>()->default_value("3"), "")
         ("strict", "End with status 3 when any file failed to vectorize",
-         cxxopts::value<bool>()->default_value("false"), "");
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("lightburn", "Also write every drawing as a LightBurn project (.lbrn2) with its layers in cutting order",
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("lightburn-settings", "JSON file of speed, power and passes per LightBurn layer (engrave, inner_cuts, "
+         "outlines)", cxxopts::value<std::string>(), "");
     return options;
 }
 
@@ -269,6 +273,8 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     if (result.count("parts") > 0) a.parts = result["parts"].as<std::string>();
     a.dxf = result["dxf"].as<bool>();
     a.strict = result["strict"].as<bool>();
+    a.lightburn = result["lightburn"].as<bool>();
+    if (result.count("lightburn-settings") > 0) a.lightburn_settings = result["lightburn-settings"].as<std::string>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.
@@ -283,5 +289,6 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     refuse_negative_sizes(a);
     check_finger_settings(a);
     read_sheet_settings(result, a);
+    if (!a.lightburn_settings.empty() && !a.lightburn) refuse_value("lightburn-settings", "given with --lightburn");
     return a;
 }

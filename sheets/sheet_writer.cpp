@@ -1,7 +1,7 @@
 #include "sheets/sheet_writer.hpp"
 
 #include "drawing/section_drawing.hpp"
-#include "dxf/dxf_file.hpp"
+#include "lightburn/drawing_exports.hpp"
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
 #include "panel/output_file.hpp"
@@ -61,11 +61,12 @@ private:
     const std::string closing_ = "</svg>";
 };
 
-// Hands a DXF drawing the sheet's text in whole elements and whole labels:
-// the sheet gets its pieces cut anywhere, the DXF reader needs them whole.
+// Hands the DXF and LightBurn drawings the sheet's text in whole elements and
+// whole labels: the sheet gets its pieces cut anywhere, their reader needs
+// them whole.
 class WholeElements {
 public:
-    explicit WholeElements(DxfOutput& dxf) : dxf_(dxf) {}
+    explicit WholeElements(std::vector<std::unique_ptr<DrawingExport>>& exports) : exports_(exports) {}
 
     void write(const std::string& text) {
         held_ += text;
@@ -77,16 +78,16 @@ public:
         const std::size_t close = held_.rfind("</text>", cut);
         if (open != std::string::npos && (close == std::string::npos || close < open)) cut = open;
         if (cut == 0) return;
-        dxf_.feed(held_.substr(0, cut));
+        feed_all(exports_, held_.substr(0, cut));
         held_.erase(0, cut);
     }
     void finish() {
-        if (!held_.empty()) dxf_.feed(held_);
+        if (!held_.empty()) feed_all(exports_, held_);
         held_.clear();
     }
 
 private:
-    DxfOutput& dxf_;
+    std::vector<std::unique_ptr<DrawingExport>>& exports_;
     std::string held_;
 };
 
@@ -179,7 +180,7 @@ std::string placement_transform(const Placement& placement, Extent page) {
 
 void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box, const Pass& pass,
                   const Arguments& args, const LaserStyle& style, const fs::path& folder, const std::string& suffix,
-                  RunContext& context, DxfFont& dxf_font) {
+                  RunContext& context, PassExports& pass_exports) {
     if (args.simulate) return;
     for (std::size_t s = 0; s < plan.packing.sheets; ++s) {
         const std::string name = sheet_name(s, suffix);
@@ -188,13 +189,9 @@ void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box
         refuse_overwriting_project(path, args.json_file, place);
         if (args.vectorize) refuse_overwriting_project(vector_path_for(path), args.json_file, place);
         OutputFile file(path);
-        std::optional<DxfOutput> dxf;
-        std::optional<WholeElements> dxf_pieces;
-        if (args.dxf) {
-            dxf.emplace(path, dxf_font);
-            dxf_pieces.emplace(*dxf);
-        }
-        SheetFile sheet(file, place, name, dxf_pieces ? &*dxf_pieces : nullptr);
+        std::vector<std::unique_ptr<DrawingExport>> exports = pass_exports.for_drawing(path);
+        WholeElements export_pieces(exports);
+        SheetFile sheet(file, place, name, exports.empty() ? nullptr : &export_pieces);
         const std::string& first = plan.sections.front();
         sheet.add(sheet_header(args, section_header(first, box, args, style, Place{args.json_file, first, {}})),
                   context);
@@ -206,10 +203,8 @@ void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box
         sheet.add("\n</svg>", context);
         file.commit();
         context.out << "Creation of SVG for " << name << " successful." << std::endl;
-        if (dxf) {
-            dxf_pieces->finish();
-            dxf->commit(name, context, place);
-        }
+        export_pieces.finish();
+        commit_all(exports, name, context, place);
         // Named as a section is: the sheet without its layer suffix.
         if (args.vectorize) vectorize_file(sheet_name(s, ""), suffix, path, args, context);
     }

@@ -6,7 +6,7 @@
 #include "panel/laser_style.hpp"
 #include "panel/panel.hpp"
 #include "panel/project.hpp"
-#include "dxf/dxf_file.hpp"
+#include "lightburn/drawing_exports.hpp"
 #include "settings/passes.hpp"
 #include "sheets/sheet_plan.hpp"
 
@@ -18,7 +18,7 @@
 // file, with the labels in the pass's `dxf_font`.
 void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box, const Pass& pass,
                   const Arguments& args, const LaserStyle& style, const std::filesystem::path& folder,
-                  const std::string& suffix, RunContext& context, DxfFont& dxf_font);
+                  const std::string& suffix, RunContext& context, PassExports& exports);
 
 // The start of a sheet's file, up to its first panel: a panel's header with
 // the page made the sheet's (in mm with its viewBox in px) and without the

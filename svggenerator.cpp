@@ -10,7 +10,9 @@
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
 #include "panel/memory_reserve.hpp"
+#include "panel/output_names.hpp"
 #include "run/draw_all.hpp"
+#include "run/test_piece_file.hpp"
 #include "panel/vectorize.hpp"
 #include "parts/listing.hpp"
 #include "parts/location.hpp"
@@ -74,9 +76,16 @@ int run(int argc, char** argv) {
     if (args.vectorizer == "builtin") {
         context.converter = &builtin;
     }
-    for (const Pass& pass : output_passes(args)) {
-        draw_all(args.json_file, args.output_directory, pass.text, pass.components, pass.outline, pass.recess,
-                 pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, context);
+    if (!args.json_file.empty()) {
+        for (const Pass& pass : output_passes(args)) {
+            draw_all(args.json_file, args.output_directory, pass.text, pass.components, pass.outline, pass.recess,
+                     pass.screw_size_top, pass.screw_size_bottom, pass.screw_head_diameter, args, context);
+        }
+    }
+    if (args.test_piece) {
+        write_test_piece(args.json_file.empty() ? utf8_path(args.output_directory)
+                                                : output_folder(args.json_file, args.output_directory),
+                         args, context);
     }
     args.output_directory = output_path(args.json_file, args.output_directory);
     std::cout << "Done. Output path: " << args.output_directory << std::endl;

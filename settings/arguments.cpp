@@ -91,6 +91,7 @@ void print_settings_report(const Arguments& a, std::ostream& out) {
     }
     if (a.lightburn) out << "LightBurn projects: Yes" << std::endl;
     if (!a.lightburn_settings.empty()) out << "LightBurn settings: " << a.lightburn_settings << std::endl;
+    if (a.test_piece) out << "Test piece: Yes" << std::endl;
     out << "======================" << std::endl;
 }
 

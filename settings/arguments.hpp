@@ -55,6 +55,9 @@ struct Arguments {
     // settings (a JSON file; empty: LightBurn's defaults).
     bool lightburn = false;
     std::string lightburn_settings;
+    // A kerf and fit test piece, test-piece.svg; without a project file the
+    // run writes only that.
+    bool test_piece = false;
 };
 
 extern const std::string VERSION;

@@ -220,7 +220,9 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("lightburn", "Also write every drawing as a LightBurn project (.lbrn2) with its layers in cutting order",
          cxxopts::value<bool>()->default_value("false"), "")
         ("lightburn-settings", "JSON file of speed, power and passes per LightBurn layer (engrave, inner_cuts, "
-         "outlines)", cxxopts::value<std::string>(), "");
+         "outlines)", cxxopts::value<std::string>(), "")
+        ("test-piece", "Also write test-piece.svg, a small kerf and fit test to cut first; alone it needs only -o "
+         "and -m", cxxopts::value<bool>()->default_value("false"), "");
     return options;
 }
 
@@ -240,7 +242,10 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     refuse_partial_numbers(result);
 
     Arguments a;
-    a.json_file = result["json-file"].as<std::string>();
+    a.test_piece = result["test-piece"].as<bool>();
+    // The test piece alone needs no project and no box.
+    const bool piece_only = a.test_piece && result.count("json-file") == 0;
+    if (!piece_only) a.json_file = result["json-file"].as<std::string>();
     a.output_directory = result["output-directory"].as<std::string>();
     a.text = result["text"].as<bool>();
     a.components = result["components"].as<bool>();
@@ -257,7 +262,7 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.screw_head_diameter = result["screw-head-diameter"].as<float>();
     a.screw_extra_margin = result["screw-extra-margin"].as<float>();
     a.recess_lines_per_mm = result["recess-lines-per-mm"].as<float>();
-    a.box_height_3d = result["box-height-3d"].as<float>();
+    a.box_height_3d = piece_only && result.count("box-height-3d") == 0 ? 0.0f : result["box-height-3d"].as<float>();
     a.font_size = static_cast<float>(result["font-size"].as<int>());
     a.inkscape_path = result["inkscape-path"].as<std::string>();
     a.physical_size = result["physical-size"].as<bool>();

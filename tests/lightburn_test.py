@@ -287,14 +287,14 @@ def main():
         args = [program, "-j", project, "-o", out, "-m", "3", "-b", "50", "--recess", "-n", "2", "-p", "3", "-d",
                 "6", "--finger-joints", "--kerf", "0.15", "--cut-color", CUT, "--engrave-color", ENGRAVE,
                 "--vectorizer", "builtin", "--keep-files", "--font-file", FONT, "--sheet", "700x500",
-                "--lightburn", "--lightburn-settings", settings]
+                "--lightburn", "--lightburn-settings", settings, "--test-piece"]
         result = subprocess.run(args, capture_output=True, text=True)
         if result.returncode != 0 or result.stderr:
             sys.exit("the program failed: %s\n%s" % (" ".join(args), result.stderr))
         check("LightBurn projects: Yes" in result.stdout, "no report line for --lightburn")
         folder = os.path.join(out, os.path.splitext(os.path.basename(project))[0])
         names = sorted(f[:-4] for f in os.listdir(folder) if f.endswith(".svg") and not f.endswith("_vector.svg"))
-        check(any(n.startswith("sheet") for n in names), "no sheet among %s" % names)
+        check(any(n.startswith("sheet") for n in names) and "test-piece" in names, "no sheet or test piece among %s" % names)
         totals = {}
         for n in names:
             lbrn = os.path.join(folder, n + ".lbrn2")
@@ -314,6 +314,13 @@ def main():
               "a bad settings file: status %d, %s" % (bad.returncode, bad.stderr.strip()))
         check(not os.path.exists(os.path.join(work, "bad", os.path.basename(folder), "box_Main.svg")),
               "a bad settings file left drawings")
+        # The test piece alone needs no project and no box height, and writes only its file.
+        alone = subprocess.run([program, "-o", os.path.join(work, "alone"), "-m", "3", "--test-piece",
+                                "--vectorize=false"], capture_output=True, text=True)
+        check(alone.returncode == 0 and not alone.stderr, "the test piece alone: %s" % alone.stderr)
+        check(sorted(os.listdir(os.path.join(work, "alone"))) == ["test-piece.svg"],
+              "the test piece alone wrote %s" % os.listdir(os.path.join(work, "alone")))
+        check("Test piece: measure the 20.00 square" in alone.stdout, "no guide to the test piece")
     for failure in failures:
         print("FAIL:", failure)
     print("%d failures" % len(failures))

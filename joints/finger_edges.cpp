@@ -141,10 +141,10 @@ void append_edge(std::vector<Point>& points, EdgeSide side, const EdgeJoint& joi
 
 float sign(float v) { return v > 0 ? 1.0f : v < 0 ? -1.0f : 0.0f; }
 
-// Every outline edge is horizontal or vertical. Moves each edge `distance`
-// outwards (to the left of travel is inside, with y downwards and the
-// outline running clockwise on the page).
-std::vector<Point> grown(const std::vector<Point>& points, float distance) {
+// Every outline edge is horizontal or vertical. Moves each vertical edge
+// `along_x` and each horizontal one `along_y` outwards (to the left of travel
+// is inside, with y downwards and the outline running clockwise on the page).
+std::vector<Point> grown(const std::vector<Point>& points, float along_x, float along_y) {
     const std::size_t count = points.size();
     std::vector<Point> result(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -154,7 +154,7 @@ std::vector<Point> grown(const std::vector<Point>& points, float distance) {
         // Outward normals (dy, -dx) of the edge in and the edge out.
         const Point in{sign(here.y - prev.y), -sign(here.x - prev.x)};
         const Point out{sign(next.y - here.y), -sign(next.x - here.x)};
-        result[i] = {here.x + distance * (in.x + out.x), here.y + distance * (in.y + out.y)};
+        result[i] = {here.x + along_x * (in.x + out.x), here.y + along_y * (in.y + out.y)};
     }
     return result;
 }
@@ -184,7 +184,7 @@ std::vector<Point> corners_only(const std::vector<Point>& points) {
 }  // namespace
 
 std::vector<Point> jointed_outline(float width_px, float height_px, const PanelJoints& joints, float thickness_px,
-                                   float play_px, float kerf_px) {
+                                   float play_px, float kerf_x_px, float kerf_y_px) {
     std::vector<Point> points;
     const Point corner_after[4] = {{width_px, 0}, {width_px, height_px}, {0, height_px}, {0, 0}};
     points.push_back({0, 0});
@@ -194,5 +194,6 @@ std::vector<Point> jointed_outline(float width_px, float height_px, const PanelJ
         points.push_back(corner_after[i]);
     }
     points = corners_only(points);
-    return kerf_px > 0 ? grown(points, kerf_px / 2) : points;
+    if (!(kerf_x_px > 0) && !(kerf_y_px > 0)) return points;
+    return grown(points, kerf_x_px > 0 ? kerf_x_px / 2 : 0.0f, kerf_y_px > 0 ? kerf_y_px / 2 : 0.0f);
 }

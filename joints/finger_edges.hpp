@@ -74,9 +74,10 @@ struct Point {
 // The closed outline of a panel of width x height px with its fingers and
 // notches, running clockwise from the top-left corner; the last point is not
 // repeated. Each notch is `play_px` wider than its fingers; the whole outline
-// then lies `kerf_px` / 2 outside the nominal one.
+// then lies half the kerf outside the nominal one: `kerf_x_px` / 2 at its
+// vertical edges, `kerf_y_px` / 2 at its horizontal ones.
 std::vector<Point> jointed_outline(float width_px, float height_px, const PanelJoints& joints, float thickness_px,
-                                   float play_px, float kerf_px);
+                                   float play_px, float kerf_x_px, float kerf_y_px);
 
 // How far (mm) the fingers stand out of each side of the panel: T on an edge
 // with fingers, 0 elsewhere.

@@ -25,7 +25,7 @@ std::string draw_jointed_board(SectionKind kind, float width_cm, float height_cm
     const PanelJoints joints = panel_joints(kind, box, args);
     const std::vector<Point> points =
         jointed_outline(cm_to_px * width_cm, cm_to_px * height_cm, joints, mm_to_px(args.material_thickness),
-                        mm_to_px(args.finger_play), style.kerf_px());
+                        mm_to_px(args.finger_play), style.kerf_x_px(), style.kerf_y_px());
     std::string board;
     append_outline_path(board, points, style.paint(Mark::border));
     return board;

@@ -82,6 +82,23 @@ void open_circle(std::string& out, float cx, float cy, float r) {
     append_attribute(out, "r", r);
 }
 
+void open_ellipse(std::string& out, float cx, float cy, float rx, float ry) {
+    out += "<ellipse";
+    append_attribute(out, "cx", cx);
+    append_attribute(out, "cy", cy);
+    append_attribute(out, "rx", rx);
+    append_attribute(out, "ry", ry);
+}
+
+void open_round_hole(std::string& out, float cx, float cy, float diameter, const LaserStyle& style) {
+    if (style.round_kerf()) {
+        open_circle(out, cx, cy, size_inside_kerf(diameter, style.kerf_px()) / 2);
+    } else {
+        open_ellipse(out, cx, cy, size_inside_kerf(diameter, style.kerf_x_px()) / 2,
+                     size_inside_kerf(diameter, style.kerf_y_px()) / 2);
+    }
+}
+
 void append_turn(std::string& out, float x, float y, int degrees) {
     out += " transform=\"translate(";
     append_float(out, x);
@@ -117,14 +134,14 @@ std::string page_attributes(float width_cm, float height_cm, const LaserStyle& s
     const float extra_width = margins.left + margins.right;
     const float extra_height = margins.top + margins.bottom;
     const std::string width_px =
-        format_float_as_str(page_size(cm_to_px * width_cm, style.kerf_px()) + mm_to_px(extra_width), 2);
+        format_float_as_str(page_size(cm_to_px * width_cm, style.kerf_x_px()) + mm_to_px(extra_width), 2);
     const std::string height_px =
-        format_float_as_str(page_size(cm_to_px * height_cm, style.kerf_px()) + mm_to_px(extra_height), 2);
+        format_float_as_str(page_size(cm_to_px * height_cm, style.kerf_y_px()) + mm_to_px(extra_height), 2);
     if (!style.physical_size()) {
         return "width=\"" + width_px + "\" height=\"" + height_px + "\"";
     }
-    return "width=\"" + format_float_as_str(page_size(width_cm * 10.0f, style.kerf_mm()) + extra_width, 2) +
-           "mm\" height=\"" + format_float_as_str(page_size(height_cm * 10.0f, style.kerf_mm()) + extra_height, 2) +
+    return "width=\"" + format_float_as_str(page_size(width_cm * 10.0f, style.kerf_x_mm()) + extra_width, 2) +
+           "mm\" height=\"" + format_float_as_str(page_size(height_cm * 10.0f, style.kerf_y_mm()) + extra_height, 2) +
            "mm\" viewBox=\"0 0 " + width_px + " " + height_px + "\"";
 }
 
@@ -133,14 +150,15 @@ std::string page_attributes(float width_cm, float height_cm, const LaserStyle& s
 // grows around it; the coordinates inside stay those of the panel. Margins
 // move it further.
 std::string drawing_group(const LaserStyle& style, const PageMargins& margins) {
-    if (!(style.kerf_px() > 0) && margins.left == 0 && margins.top == 0) {
+    const float kerf_x = style.kerf_x_px();
+    const float kerf_y = style.kerf_y_px();
+    if (!(kerf_x > 0) && !(kerf_y > 0) && margins.left == 0 && margins.top == 0) {
         return "<g>";
     }
-    const float half_kerf = style.kerf_px() > 0 ? style.kerf_px() / 2 : 0.0f;
     std::string group = "<g transform=\"translate(";
-    append_float(group, half_kerf + mm_to_px(margins.left));
+    append_float(group, (kerf_x > 0 ? kerf_x / 2 : 0.0f) + mm_to_px(margins.left));
     group += ',';
-    append_float(group, half_kerf + mm_to_px(margins.top));
+    append_float(group, (kerf_y > 0 ? kerf_y / 2 : 0.0f) + mm_to_px(margins.top));
     return group + ")\">";
 }
 
@@ -161,10 +179,11 @@ std::string draw_board(float width_cm, float height_cm, bool outline, const Lase
     if (!outline) {
         return {};
     }
-    const float kerf = style.kerf_px();
+    const float kerf_x = style.kerf_x_px() > 0 ? style.kerf_x_px() : 0.0f;
+    const float kerf_y = style.kerf_y_px() > 0 ? style.kerf_y_px() : 0.0f;
     std::string board;
-    if (kerf > 0) {
-        open_rect(board, -kerf / 2, -kerf / 2, cm_to_px * width_cm + kerf, cm_to_px * height_cm + kerf);
+    if (kerf_x > 0 || kerf_y > 0) {
+        open_rect(board, -kerf_x / 2, -kerf_y / 2, cm_to_px * width_cm + kerf_x, cm_to_px * height_cm + kerf_y);
     } else {
         board = "<rect x=\"0\" y=\"0\"";
         append_attribute(board, "width", cm_to_px * width_cm);

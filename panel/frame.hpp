@@ -25,6 +25,10 @@ void append_attribute(std::string& out, const char* name, double value);
 // remaining attributes and closes it.
 void open_rect(std::string& out, float x, float y, float width, float height);
 void open_circle(std::string& out, float cx, float cy, float r);
+void open_ellipse(std::string& out, float cx, float cy, float rx, float ry);
+// A round hole of `diameter` drawn inside the kerf: a circle, or an ellipse
+// where the kerf along x and y differ.
+void open_round_hole(std::string& out, float cx, float cy, float diameter, const LaserStyle& style);
 
 // ` transform="translate(x,y) rotate(degrees)"`: turns a shape drawn about
 // the origin and moves its centre to (x, y).

@@ -13,11 +13,12 @@ bool turned(const Component& c) { return c.rotation > 0; }
 
 double angle_of(const Component& c) { return turned(c) ? c.rotation * std::acos(-1.0) / 180.0 : 0.0; }
 
-float drawn_size(const Component& c, float size, const LaserStyle& style) {
+// A kerf that leaves no hole is refused.
+float checked_size(const Component& c, float size, const LaserStyle& style) {
     if (!kerf_leaves_hole(size, style.kerf_px())) {
         fail_at(c.place, "part", kerf_too_large(style, size / cm_to_px * 10.0f));
     }
-    return size_inside_kerf(size, style.kerf_px());
+    return size;
 }
 
 }  // namespace
@@ -45,13 +46,14 @@ std::vector<PlacedHole> place_part_holes(const Component& c) {
 void draw_part_holes(const Component& c, const LaserStyle& style, std::string& svg) {
     for (const PlacedHole& h : place_part_holes(c)) {
         if (h.round) {
-            open_circle(svg, h.x, h.y, drawn_size(c, h.diameter, style) / 2);
+            open_round_hole(svg, h.x, h.y, checked_size(c, h.diameter, style), style);
             svg += style.paint(Mark::cut);
             svg += "/>";
             continue;
         }
-        const float w = drawn_size(c, h.width, style);
-        const float hh = drawn_size(c, h.height, style);
+        const float width = checked_size(c, h.width, style);
+        const float height = checked_size(c, h.height, style);
+        const auto [w, hh] = sides_inside_kerf(width, height, turned(c) ? c.rotation : 0, style);
         if (turned(c)) {
             open_rect(svg, -w / 2, -hh / 2, w, hh);
             svg += style.paint(Mark::cut);

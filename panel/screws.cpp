@@ -19,9 +19,15 @@ std::string point_text(float x, float y) {
     return text;
 }
 
-void append_hole(std::string& svg, float x, float y, float r, const LaserStyle& style, std::ostream& out) {
+// Radii in mm along x and y; they differ only where the kerf does.
+void append_hole(std::string& svg, float x, float y, float rx, float ry, const LaserStyle& style,
+                 std::ostream& out) {
     out << "Adding screw at position " << point_text(x, y) << std::endl;
-    open_circle(svg, mm_to_px(x), mm_to_px(y), mm_to_px(r));
+    if (rx == ry) {
+        open_circle(svg, mm_to_px(x), mm_to_px(y), mm_to_px(rx));
+    } else {
+        open_ellipse(svg, mm_to_px(x), mm_to_px(y), mm_to_px(rx), mm_to_px(ry));
+    }
     svg += style.paint(Mark::cut);
     svg += "/>";
 }
@@ -75,13 +81,14 @@ void draw_screws(const std::string& section, const BoxSize& box, float pass_top,
         fail_at(place, "", "screw holes: " + kerf_too_large(style, 2 * layout.hole_radius));
     }
     // The hole's line runs half the kerf inside its edge.
-    const float drawn_radius = size_inside_kerf(2 * layout.hole_radius, style.kerf_mm()) / 2;
+    const float radius_x = size_inside_kerf(2 * layout.hole_radius, style.kerf_x_mm()) / 2;
+    const float radius_y = size_inside_kerf(2 * layout.hole_radius, style.kerf_y_mm()) / 2;
     const float step_mm = 1.0f / args.recess_lines_per_mm;
     for (const auto& corner : layout.corners) {
         const float x = corner[0];
         const float y = corner[1];
         if (holes) {
-            append_hole(doc.svg, x, y, drawn_radius, style, out);
+            append_hole(doc.svg, x, y, radius_x, radius_y, style, out);
         }
         if (pass_head > 0) {
             out << "Adding recess for screw: " << point_text(x, y) << std::endl;

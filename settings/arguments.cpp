@@ -13,6 +13,8 @@ void print_laser_settings(const Arguments& a, std::ostream& out) {
     if (!a.cut_color.empty()) out << "Cut color: " << a.cut_color << std::endl;
     if (!a.engrave_color.empty()) out << "Engrave color: " << a.engrave_color << std::endl;
     if (a.kerf != 0) out << "Kerf: " << a.kerf << " mm" << std::endl;
+    if (a.kerf_x) out << "Kerf along x: " << *a.kerf_x << " mm" << std::endl;
+    if (a.kerf_y) out << "Kerf along y: " << *a.kerf_y << " mm" << std::endl;
 }
 
 // Shown only when the joints are on; the width is the one in use.

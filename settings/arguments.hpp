@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <optional>
 #include <string>
 
 // The run settings, filled once from the command line and read-only after.
@@ -58,6 +59,10 @@ struct Arguments {
     // A kerf and fit test piece, test-piece.svg; without a project file the
     // run writes only that.
     bool test_piece = false;
+    // The kerf along each axis, for a beam spot that is not round; not given:
+    // --kerf.
+    std::optional<float> kerf_x;
+    std::optional<float> kerf_y;
 };
 
 extern const std::string VERSION;

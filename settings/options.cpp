@@ -61,7 +61,8 @@ bool fits_int(const std::string& text) {
 bool is_float_option(const std::string& name) {
     return name == "material-thickness" || name == "box-height-3d" || name == "recess-lines-per-mm" ||
            name == "screw-size-top" || name == "screw-size-bottom" || name == "screw-head-diameter" ||
-           name == "screw-extra-margin" || name == "kerf" || name == "finger-width" || name == "finger-play";
+           name == "screw-extra-margin" || name == "kerf" || name == "finger-width" || name == "finger-play" ||
+           name == "kerf-x" || name == "kerf-y";
 }
 
 void refuse_partial_numbers(const cxxopts::ParseResult& result) {
@@ -106,6 +107,9 @@ void check_laser_settings(const Arguments& a) {
     if (!(a.kerf >= 0.0f) || !std::isfinite(a.kerf)) {
         refuse_value("kerf", "a number of 0 or more");
     }
+    for (const auto& [option, kerf] : {std::pair{"kerf-x", &a.kerf_x}, {"kerf-y", &a.kerf_y}}) {
+        if (*kerf && (!(**kerf >= 0.0f) || !std::isfinite(**kerf))) refuse_value(option, "a number of 0 or more");
+    }
 }
 
 // Sizes end up as widths, heights, radii and font sizes in the drawings,
@@ -146,6 +150,11 @@ void check_finger_settings(const Arguments& a) {
     }
     if (!(a.kerf < a.material_thickness)) {
         refuse_value("kerf", "smaller than the material thickness for finger joints");
+    }
+    for (const auto& [option, kerf] : {std::pair{"kerf-x", &a.kerf_x}, {"kerf-y", &a.kerf_y}}) {
+        if (*kerf && !(**kerf < a.material_thickness)) {
+            refuse_value(option, "smaller than the material thickness for finger joints");
+        }
     }
 }
 
@@ -222,7 +231,10 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("lightburn-settings", "JSON file of speed, power and passes per LightBurn layer (engrave, inner_cuts, "
          "outlines)", cxxopts::value<std::string>(), "")
         ("test-piece", "Also write test-piece.svg, a small kerf and fit test to cut first; alone it needs only -o "
-         "and -m", cxxopts::value<bool>()->default_value("false"), "");
+         "and -m", cxxopts::value<bool>()->default_value("false"), "")
+        ("kerf-x", "Kerf in mm along x, for a beam spot that is not round (default: --kerf)",
+         cxxopts::value<float>(), "")
+        ("kerf-y", "Kerf in mm along y (default: --kerf)", cxxopts::value<float>(), "");
     return options;
 }
 
@@ -280,6 +292,8 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.strict = result["strict"].as<bool>();
     a.lightburn = result["lightburn"].as<bool>();
     if (result.count("lightburn-settings") > 0) a.lightburn_settings = result["lightburn-settings"].as<std::string>();
+    if (result.count("kerf-x") > 0) a.kerf_x = result["kerf-x"].as<float>();
+    if (result.count("kerf-y") > 0) a.kerf_y = result["kerf-y"].as<float>();
 
     // The hatch step is 1 / density: zero, negative or non-finite densities
     // would give hatch loops that never end.

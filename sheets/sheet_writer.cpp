@@ -158,6 +158,8 @@ std::string sheet_header(const Arguments& args, const std::string& panel_header)
     Arguments sheet_args = args;
     sheet_args.physical_size = true;
     sheet_args.kerf = 0;
+    sheet_args.kerf_x.reset();
+    sheet_args.kerf_y.reset();
     const std::string page =
         prepare_header(args.sheet_width / 10.0f, args.sheet_height / 10.0f, 0, LaserStyle(sheet_args));
     const auto page_tag = page.find("<svg ");

@@ -34,9 +34,11 @@ void label(std::string& svg, float x_mm, float y_mm, const std::string& text, co
 }
 
 // A hole's cut line runs half the kerf inside its edge, a part's half the
-// kerf outside: both then come out at their nominal size.
-void rect_mm(std::string& svg, float x, float y, float w, float h, float grow, Mark mark, const LaserStyle& style) {
-    open_rect(svg, px(x - grow / 2), px(y - grow / 2), px(w + grow), px(h + grow));
+// kerf outside: both then come out at their nominal size. The width grows by
+// `grow_x`, the height by `grow_y`.
+void rect_mm(std::string& svg, float x, float y, float w, float h, float grow_x, float grow_y, Mark mark,
+             const LaserStyle& style) {
+    open_rect(svg, px(x - grow_x / 2), px(y - grow_y / 2), px(w + grow_x), px(h + grow_y));
     svg += style.paint(mark);
     svg += "/>";
 }
@@ -50,7 +52,8 @@ std::vector<Point> plate(JointRole role, float length_mm, float x_mm, float y_mm
     top.length = length_mm;
     top.pairs = plate_fingers;
     std::vector<Point> points = jointed_outline(px(length_mm), px(plate_height_mm), joints,
-                                                px(args.material_thickness), px(args.finger_play), style.kerf_px());
+                                                px(args.material_thickness), px(args.finger_play), style.kerf_x_px(),
+                                                style.kerf_y_px());
     for (Point& p : points) {
         p.x += px(x_mm);
         p.y += px(y_mm);
@@ -63,7 +66,8 @@ std::vector<Point> plate(JointRole role, float length_mm, float x_mm, float y_mm
 TestPiece draw_test_piece(const Arguments& args, const LaserStyle& style) {
     TestPiece piece;
     const float t = args.material_thickness;
-    const float kerf = style.kerf_mm();
+    const float kerf_x = style.kerf_x_mm();
+    const float kerf_y = style.kerf_y_mm();
     bool two_decimals = false;
     for (int i = 0; i < slot_count; ++i) {
         const float width = t + slot_step_mm * static_cast<float>(i - slot_count / 2);
@@ -86,19 +90,24 @@ TestPiece draw_test_piece(const Arguments& args, const LaserStyle& style) {
         const float width = piece.slot_widths_mm[static_cast<std::size_t>(i)];
         const float centre = margin_mm + pitch * (static_cast<float>(i) + 0.5f);
         label(svg, centre, margin_mm + slot_length_mm + label_room_mm / 2, width_text(width), style);
-        rect_mm(svg, centre - width / 2, margin_mm, width, slot_length_mm, -kerf, Mark::cut, style);
+        rect_mm(svg, centre - width / 2, margin_mm, width, slot_length_mm, -kerf_x, -kerf_y, Mark::cut, style);
     }
     label(svg, square_x + hole_mm / 2, margin_mm + hole_mm + label_room_mm / 2, "20.00", style);
-    rect_mm(svg, square_x, margin_mm, hole_mm, hole_mm, kerf, Mark::cut, style);
+    rect_mm(svg, square_x, margin_mm, hole_mm, hole_mm, kerf_x, kerf_y, Mark::cut, style);
     label(svg, hole_x + hole_mm / 2, margin_mm + hole_mm + label_room_mm / 2, "20.00", style);
-    open_circle(svg, px(hole_x + hole_mm / 2), px(margin_mm + hole_mm / 2), px((hole_mm - kerf) / 2));
+    if (style.round_kerf()) {
+        open_circle(svg, px(hole_x + hole_mm / 2), px(margin_mm + hole_mm / 2), px((hole_mm - kerf_x) / 2));
+    } else {
+        open_ellipse(svg, px(hole_x + hole_mm / 2), px(margin_mm + hole_mm / 2), px((hole_mm - kerf_x) / 2),
+                     px((hole_mm - kerf_y) / 2));
+    }
     svg += style.paint(Mark::cut);
     svg += "/>";
     piece.fingers_plate = plate(JointRole::fingers, plate_len, 0, plate_y, args, style);
     piece.notches_plate = plate(JointRole::notches, plate_len, plate_len + gap_mm, plate_y, args, style);
     append_outline_path(svg, piece.fingers_plate, style.paint(Mark::border));
     append_outline_path(svg, piece.notches_plate, style.paint(Mark::border));
-    rect_mm(svg, 0, 0, card_w, card_h, kerf, Mark::border, style);
+    rect_mm(svg, 0, 0, card_w, card_h, kerf_x, kerf_y, Mark::border, style);
     svg += svg_footer;
     return piece;
 }

@@ -122,22 +122,26 @@ TEST(FingerJoints, KerfWidensFingersAndNarrowsNotchesAndPlayWidensNotches) {
     const float t = mm_to_px(3);
     const float s = mm_to_px(10.0f / 3);
     struct Case {
-        float play, kerf;
+        float play, kerf_x, kerf_y;
     };
-    for (const Case c : {Case{0, 0}, Case{0, 2}, Case{1.5f, 0}, Case{1, 0.5f}}) {
-        const auto points = jointed_outline(100, 60, joints, t, c.play, c.kerf);
+    // The last cases give each axis a kerf of its own: the finger's width
+    // runs along x, the notch's along y, and each takes its own axis's kerf.
+    for (const Case c : {Case{0, 0, 0}, Case{0, 2, 2}, Case{1.5f, 0, 0}, Case{1, 0.5f, 0.5f}, Case{1, 2, 0.5f},
+                         Case{0, 0.5f, 2}}) {
+        SCOPED_TRACE(testing::Message() << c.play << " " << c.kerf_x << " " << c.kerf_y);
+        const auto points = jointed_outline(100, 60, joints, t, c.play, c.kerf_x, c.kerf_y);
         ASSERT_EQ(points.size(), 12u);
-        const float k = c.kerf / 2;
+        const float kx = c.kerf_x / 2, ky = c.kerf_y / 2;
         // The finger, drawn clockwise: up, across, down.
-        EXPECT_NEAR(points[2].y, -t - k, 1e-3);
-        EXPECT_NEAR(points[3].x - points[2].x, s + c.kerf, 1e-3);
+        EXPECT_NEAR(points[2].y, -t - ky, 1e-3);
+        EXPECT_NEAR(points[3].x - points[2].x, s + c.kerf_x, 1e-3);
         // The whole outline lies half the kerf outside: the right edge.
-        EXPECT_NEAR(points[5].x, 100 + k, 1e-3);
-        EXPECT_NEAR(points[6].y, 60 + k, 1e-3);
+        EXPECT_NEAR(points[5].x, 100 + kx, 1e-3);
+        EXPECT_NEAR(points[6].y, 60 + ky, 1e-3);
         // The notch, up the left edge: its floor and its width.
-        EXPECT_NEAR(points[9].x, t - k, 1e-3);
-        EXPECT_NEAR(points[9].y - points[10].y, s + c.play - c.kerf, 1e-3);
-        EXPECT_NEAR(points[8].y, mm_to_px(20.0f / 3) + c.play / 2 - k, 1e-3);
+        EXPECT_NEAR(points[9].x, t - kx, 1e-3);
+        EXPECT_NEAR(points[9].y - points[10].y, s + c.play - c.kerf_y, 1e-3);
+        EXPECT_NEAR(points[8].y, mm_to_px(20.0f / 3) + c.play / 2 - ky, 1e-3);
     }
 }
 

@@ -2,8 +2,12 @@
 // the file must be the plain drawing with exactly the expected changes.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <regex>
 #include <utility>
 
+#include "panel/laser_style.hpp"
+#include "panel/screws.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -125,6 +129,8 @@ TEST(LaserOptions, RefusesBadColoursAndKerfs) {
         {{"--kerf", "7"}, 2, {"box_Main", "pot1", "drill_diameter", "7 mm"}},
         {{"--kerf", "6"}, 2, {"box_Main", "sw", "drill_height"}},  // exactly the height
         {{"--kerf", "3", "-s"}, 2, {"box_Main", "screw holes"}},
+        {{"--kerf-x", "-0.1"}, 1, {"kerf-x"}},
+        {{"--kerf-x", "0.1", "--kerf-y", "6"}, 2, {"box_Main", "sw", "drill_height"}},
     };
     for (const auto& c : cases) {
         const Drawn drawn = draw(c.args);
@@ -135,4 +141,50 @@ TEST(LaserOptions, RefusesBadColoursAndKerfs) {
         }
         EXPECT_EQ(drawn.svg, "") << c.args[1];
     }
+}
+
+// --kerf-x 0.2 --kerf-y 0.1 (0.76 and 0.38 px): round holes become ellipses
+// a kerf narrower along each axis, the rectangle loses each kerf from the
+// sides across its axis, the page grows by each and the drawing moves by
+// their halves. The report names both; both alike draw what --kerf draws.
+TEST(LaserOptions, KerfPerAxisMovesEachAxisByItsOwn) {
+    const Drawn plain = draw({});
+    const Drawn drawn = draw({"--kerf-x", "0.2", "--kerf-y", "0.1"});
+    ASSERT_EQ(drawn.run.status, 0) << drawn.run.err;
+    const auto to_ellipse = [](const std::string& svg, const std::string& r, const std::string& radii) {
+        return std::regex_replace(svg, std::regex("<circle (cx=\"[\\d.]+\" cy=\"[\\d.]+\") r=\"" + r + "\""),
+                                  "<ellipse $1 " + radii);
+    };
+    std::string want = to_ellipse(plain.svg, "13.23", R"(rx="12.85" ry="13.04")");  // the 7 mm hole
+    want = to_ellipse(want, "5.67", R"(rx="5.29" ry="5.48")");                       // the 3 mm screw holes
+    want = replaced_all(
+        want,
+        {{R"(x="166.30" y="139.84" width="45.35" height="22.68")", R"(x="166.68" y="140.03" width="44.60" height="22.30")"},
+         {R"(x="0" y="0" width="755.90" height="377.95")", R"(x="-0.38" y="-0.19" width="756.66" height="378.33")"},
+         {R"(width="755.90" height="377.95">)", R"(width="756.66" height="378.33">)"},
+         {"\n<g>", "\n<g transform=\"translate(0.38,0.19)\">"}});
+    EXPECT_EQ(drawn.svg, want);
+    EXPECT_NE(drawn.run.out.find(default_inkscape_line + "\nKerf along x: 0.2 mm\nKerf along y: 0.1 mm\n"),
+              std::string::npos)
+        << drawn.run.out;
+    EXPECT_EQ(draw({"--kerf-x", "0.2", "--kerf-y", "0.2"}).svg, draw({"--kerf", "0.2"}).svg);
+}
+
+// A turned rectangle's sides lose what the elliptic spot burns across them:
+// at 90 degrees the width takes the y kerf; at 30 degrees a mix of both.
+TEST(LaserOptions, TurnedRectangleLosesTheKerfAcrossEachSide) {
+    Arguments args{};
+    args.kerf_x = 0.4f;
+    args.kerf_y = 0.1f;
+    const LaserStyle style(args);
+    const float kx = mm_to_px(0.4f), ky = mm_to_px(0.1f);
+    const SidesPx upright = sides_inside_kerf(100, 50, 0, style);
+    EXPECT_NEAR(upright.width, 100 - kx, 1e-4);
+    EXPECT_NEAR(upright.height, 50 - ky, 1e-4);
+    const SidesPx across = sides_inside_kerf(100, 50, 90, style);
+    EXPECT_NEAR(across.width, 100 - ky, 1e-4);
+    EXPECT_NEAR(across.height, 50 - kx, 1e-4);
+    const SidesPx turned = sides_inside_kerf(100, 50, 30, style);
+    EXPECT_NEAR(turned.width, 100 - std::hypot(kx * std::sqrt(3.0f) / 2, ky / 2), 1e-4);
+    EXPECT_NEAR(turned.height, 50 - std::hypot(kx / 2, ky * std::sqrt(3.0f) / 2), 1e-4);
 }

@@ -134,3 +134,37 @@ TEST(TestPiece, FitsUnderOneHundredByFiftyMillimetres) {
     EXPECT_NE(guide.str().find("--kerf"), std::string::npos);
     EXPECT_NE(guide.str().find("--finger-play"), std::string::npos);
 }
+
+// With --kerf-x 0.2 --kerf-y 0.1 the square grows by each along its own axis
+// and the round hole becomes an ellipse, so a caliper reads each axis off
+// them; the slots keep their widths along x and their length along y. Both
+// kerfs alike draw what one --kerf draws.
+TEST(TestPiece, SquareAndHoleShowEachAxisOfTheKerf) {
+    Arguments args = piece_args(3, 0, 0);
+    args.kerf_x = 0.2f;
+    args.kerf_y = 0.1f;
+    const std::string svg = draw_test_piece(args, LaserStyle(args)).svg;
+    const auto mm = [](double px) { return px * 10 / cm_to_px; };
+    const std::regex rect(R"re(<rect x="[-\d.]+" y="[-\d.]+" width="([-\d.]+)" height="([-\d.]+)")re");
+    int squares = 0;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rect); it != std::sregex_iterator(); ++it) {
+        if (std::abs(mm(std::stod((*it)[1])) - 20) > 1) continue;
+        ++squares;
+        EXPECT_NEAR(mm(std::stod((*it)[1])), 20.2, 0.003);
+        EXPECT_NEAR(mm(std::stod((*it)[2])), 20.1, 0.003);
+    }
+    EXPECT_EQ(squares, 1);
+    std::smatch hole;
+    ASSERT_TRUE(std::regex_search(svg, hole, std::regex(R"re(<ellipse[^>]* rx="([\d.]+)" ry="([\d.]+)")re"))) << svg;
+    EXPECT_NEAR(mm(std::stod(hole[1])), 9.9, 0.003);
+    EXPECT_NEAR(mm(std::stod(hole[2])), 9.95, 0.003);
+    for (const Rect& slot : slots(svg)) {
+        EXPECT_NEAR(mm(slot.height), 11.9, 0.003);
+    }
+    EXPECT_NEAR(mm(slots(svg).front().width), 2.5, 0.003);
+
+    Arguments alike = piece_args(3, 0, 0);
+    alike.kerf_x = alike.kerf_y = 0.2f;
+    EXPECT_EQ(draw_test_piece(alike, LaserStyle(alike)).svg,
+              draw_test_piece(piece_args(3, 0.2f, 0), LaserStyle(piece_args(3, 0.2f, 0))).svg);
+}

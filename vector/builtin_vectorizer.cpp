@@ -23,13 +23,13 @@ namespace {
 
 using Kind = MarkupPiece::Kind;
 
-// A full circle as four quarter arcs, clockwise from its right end.
-void circle_path(PathData& path, double cx, double cy, double r) {
-    path.move_to(cx + r, cy);
-    path.arc_to(r, r, false, true, cx, cy + r);
-    path.arc_to(r, r, false, true, cx - r, cy);
-    path.arc_to(r, r, false, true, cx, cy - r);
-    path.arc_to(r, r, false, true, cx + r, cy);
+// A full ellipse as four quarter arcs, clockwise from its right end.
+void ellipse_path(PathData& path, double cx, double cy, double rx, double ry) {
+    path.move_to(cx + rx, cy);
+    path.arc_to(rx, ry, false, true, cx, cy + ry);
+    path.arc_to(rx, ry, false, true, cx - rx, cy);
+    path.arc_to(rx, ry, false, true, cx, cy - ry);
+    path.arc_to(rx, ry, false, true, cx + rx, cy);
     path.close();
 }
 
@@ -53,7 +53,12 @@ std::optional<std::string> shape_path(const MarkupPiece& piece, std::vector<std:
         path.close();
     } else if (name == "circle") {
         geometry = {"cx", "cy", "r"};
-        circle_path(path, number_attribute(piece, "cx"), number_attribute(piece, "cy"), number_attribute(piece, "r"));
+        const double r = number_attribute(piece, "r");
+        ellipse_path(path, number_attribute(piece, "cx"), number_attribute(piece, "cy"), r, r);
+    } else if (name == "ellipse") {
+        geometry = {"cx", "cy", "rx", "ry"};
+        ellipse_path(path, number_attribute(piece, "cx"), number_attribute(piece, "cy"), number_attribute(piece, "rx"),
+                     number_attribute(piece, "ry"));
     } else if (name == "line") {
         geometry = {"x1", "y1", "x2", "y2"};
         path.move_to(number_attribute(piece, "x1"), number_attribute(piece, "y1"));

@@ -96,6 +96,19 @@ void print_placement(const SheetPlan& plan, std::ostream& out) {
         << " area used" << std::endl;
 }
 
+// A quarter turn swaps the panel's axes, and with them the kerfs its cut
+// lines were drawn for.
+void note_turned_kerf(const SheetPlan& plan, const LaserStyle& style, std::ostream& out) {
+    if (style.round_kerf()) return;
+    for (std::size_t i = 0; i < plan.sections.size(); ++i) {
+        if (!plan.packing.placements[i].turned) continue;
+        out << "Note: " << plan.sections[i]
+            << " is turned on its sheet, so its --kerf-x lies along the sheet's y and its --kerf-y along x; "
+               "cut it from its own file"
+            << std::endl;
+    }
+}
+
 }  // namespace
 
 std::string sheet_name(std::size_t index, const std::string& suffix) {
@@ -161,6 +174,7 @@ std::optional<SheetPlan> plan_sheets(const json& project, const BoxSize& box, co
                         << " steps; the placement below is the best it found" << std::endl;
         }
         print_placement(plan, context.out);
+        note_turned_kerf(plan, style, context.out);
         context.sheets_reported = true;
     }
     return plan;

@@ -167,6 +167,11 @@ def expected_shapes(plain_path, vector_path):
                 cx, cy = apply(here, float(e.get("cx")), float(e.get("cy")))
                 r = float(e.get("r")) * math.hypot(here[0], here[1])
                 shapes.append((layer_of(e), "Ellipse", (cx, cy, r, r)))
+            elif tag == "ellipse":
+                cx, cy = apply(here, float(e.get("cx")), float(e.get("cy")))
+                rx = float(e.get("rx")) * math.hypot(here[0], here[1])
+                ry = float(e.get("ry")) * math.hypot(here[2], here[3])
+                shapes.append((layer_of(e), "Ellipse", (cx, cy, rx, ry)))
             elif tag == "rect":
                 x, y, w, h = (float(e.get(k)) for k in ("x", "y", "width", "height"))
                 corners = [apply(here, px, py) for px, py in ((x, y), (x + w, y), (x + w, y + h), (x, y + h))]
@@ -321,6 +326,20 @@ def main():
         check(sorted(os.listdir(os.path.join(work, "alone"))) == ["test-piece.svg"],
               "the test piece alone wrote %s" % os.listdir(os.path.join(work, "alone")))
         check("Test piece: measure the 20.00 square" in alone.stdout, "no guide to the test piece")
+        # A kerf of its own along each axis turns round holes into ellipses, turned panels included.
+        axes = os.path.join(work, "axes")
+        with open(settings, "w") as f:
+            json.dump(SETTINGS, f)
+        run = subprocess.run(args[:4] + [axes] + args[5:] + ["--kerf-x", "0.2", "--kerf-y", "0.1"],
+                             capture_output=True, text=True)
+        check(run.returncode == 0 and not run.stderr, "--kerf-x and --kerf-y: %s" % run.stderr)
+        folder = os.path.join(axes, os.path.basename(folder))
+        drawn = 0
+        for n in sorted(f[:-4] for f in os.listdir(folder) if f.endswith(".svg") and not f.endswith("_vector.svg")):
+            drawn += open(os.path.join(folder, n + ".svg")).read().count("<ellipse")
+            check_project(os.path.join(folder, n + ".lbrn2"), os.path.join(folder, n + ".svg"),
+                          os.path.join(folder, n + "_vector.svg"))
+        check(drawn > 0, "--kerf-x and --kerf-y drew no ellipse")
     for failure in failures:
         print("FAIL:", failure)
     print("%d failures" % len(failures))

@@ -337,6 +337,8 @@ def main():
         drawn = 0
         for n in sorted(f[:-4] for f in os.listdir(folder) if f.endswith(".svg") and not f.endswith("_vector.svg")):
             drawn += open(os.path.join(folder, n + ".svg")).read().count("<ellipse")
+            check("<ellipse" not in open(os.path.join(folder, n + "_vector.svg")).read(),
+                  "%s_vector.svg keeps an ellipse" % n)
             check_project(os.path.join(folder, n + ".lbrn2"), os.path.join(folder, n + ".svg"),
                           os.path.join(folder, n + "_vector.svg"))
         check(drawn > 0, "--kerf-x and --kerf-y drew no ellipse")

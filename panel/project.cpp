@@ -175,6 +175,7 @@ BoxSize read_box_size(const json& project, const std::string& path) {
     BoxSize box{read_float(generic, "width", inside), read_float(generic, "height", inside)};
     size_px(box.width * cm_to_px, "width", inside);
     size_px(box.height * cm_to_px, "height", inside);
+    box.places = filled_places(project);
     return box;
 }
 

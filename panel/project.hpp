@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "panel/box_places.hpp"
 #include "panel/errors.hpp"
 #include "panel/part_hole.hpp"
 
@@ -16,6 +17,9 @@ json load_project(const std::string& path);
 struct BoxSize {
     float width;   // cm
     float height;  // cm
+    // The places the project's sections close; the finger joints leave an
+    // edge that would meet an open place straight.
+    FilledPlaces places = FilledPlaces{};
 };
 BoxSize read_box_size(const json& project, const std::string& path);
 

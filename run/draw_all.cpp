@@ -5,7 +5,9 @@
 
 #include "drawing/section_drawing.hpp"
 #include "dxf/dxf_file.hpp"
+#include "joints/flat_panels.hpp"
 #include "joints/joint_warnings.hpp"
+#include "joints/straight_edges.hpp"
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
 #include "panel/layout.hpp"
@@ -63,7 +65,11 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         return;
     }
     refuse_file_name_clashes(project, args, json_file);
-    if (!context.design_warned) warn_about_generic(project, json_file, context.err);
+    refuse_flat_panels(project, box, args, json_file);
+    if (!context.design_warned) {
+        warn_about_generic(project, json_file, context.err);
+        note_straight_edges(project, box, args, context.out);
+    }
     const LaserStyle style(args);
     DxfFont dxf_font(args);
     const std::optional<SheetPlan> sheets = plan_sheets(project, box, args, style, json_file, context);

@@ -195,6 +195,7 @@ TEST(FingerJoints, OptionsReportAndWarnings) {
     }
     // The hole 4 mm from the left edge of the face is within the joint strip
     // only when T is 5; a 60 mm wide joint is too short for 25 mm fingers.
+    // The one end closes the back: the side's bottom edge meets it.
     RunResult run = run_program({"-j", "box.json", "-o", "out", "-m", "5", "-b", "50", "--vectorize=false",
                                  "--finger-joints", "--finger-width", "25"},
                                 dir.path());
@@ -203,7 +204,7 @@ TEST(FingerJoints, OptionsReportAndWarnings) {
                            "along the left edge (within 0.50 cm of it)"),
               std::string::npos)
         << run.err;
-    EXPECT_NE(run.err.find("section \"box_Left\": the top edge, where it meets an end, gets no finger joint: its "
+    EXPECT_NE(run.err.find("section \"box_Left\": the bottom edge, where it meets an end, gets no finger joint: its "
                            "joint is 6.00 cm long, too short for three segments of at least 2.50 cm (--finger-width)"),
               std::string::npos)
         << run.err;

@@ -1,0 +1,78 @@
+#include "joints/straight_edges.hpp"
+
+#include <string>
+#include <vector>
+
+#include "joints/finger_edges.hpp"
+#include "panel/errors.hpp"
+#include "panel/layout.hpp"
+
+namespace {
+
+struct KindPair {
+    SectionKind kind;
+    const char* name;
+    BoxPlace first;
+    BoxPlace second;
+};
+
+constexpr KindPair kind_pairs[] = {
+    {SectionKind::face, "face", BoxPlace::top, BoxPlace::bottom},
+    {SectionKind::end, "end", BoxPlace::front, BoxPlace::back},
+    {SectionKind::side, "side", BoxPlace::left, BoxPlace::right},
+};
+
+// "a", "a and b", "a, b and c".
+std::string listed(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
+// "a, b, c".
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
+std::string why_open(const json& project, const KindPair& pair, const BoxSize& box) {
+    std::vector<std::string> names;
+    for (const auto& [key, section] : project.items()) {
+        if (is_section_key(key) && section_kind(key) == pair.kind) names.push_back(key);
+    }
+    if (names.empty()) return std::string("the project has no ") + pair.name + " section";
+    const BoxPlace closed = box.places.has(pair.first) ? pair.first : pair.second;
+    return std::string("the project's one ") + pair.name + " section, " + quoted_name(names.front()) +
+           ", closes the " + box_place_name(closed);
+}
+
+}  // namespace
+
+void note_straight_edges(const json& project, const BoxSize& box, const Arguments& args, std::ostream& out) {
+    if (!args.finger_joints || !project.is_object()) return;
+    for (const KindPair& pair : kind_pairs) {
+        std::vector<BoxPlace> open;
+        for (BoxPlace place : {pair.first, pair.second}) {
+            if (!box.places.has(place)) open.push_back(place);
+        }
+        if (open.empty()) continue;
+        std::vector<std::string> edges;
+        for (const auto& [key, section] : project.items()) {
+            if (!is_section_key(key)) continue;
+            std::vector<std::string> sides;
+            for (EdgeSide side : {EdgeSide::top, EdgeSide::bottom, EdgeSide::left, EdgeSide::right}) {
+                const BoxPlace partner = partner_place(section_kind(key), side);
+                if (partner == open.front() || partner == open.back()) sides.push_back(edge_name(side));
+            }
+            if (!sides.empty()) edges.push_back(quoted_name(key) + " " + listed(sides));
+        }
+        if (edges.empty()) continue;
+        out << "Note: no panel closes the " << box_place_name(open.front())
+            << (open.size() > 1 ? std::string(" or the ") + box_place_name(open.back()) : std::string()) << " of the box ("
+            << why_open(project, pair, box) << "), so these edges stay straight: " << joined(edges) << std::endl;
+    }
+}

@@ -335,7 +335,8 @@ TEST(DxfTransforms, ReadsTheTransformsTheDrawingsWrite) {
         double x, y;  // where (1, 2) goes
     };
     for (const Case c : {Case{"translate(10.00,20.00) rotate(90.00)", 8, 21}, Case{"rotate(90) translate(10,20)", -22, 11},
-                         Case{"rotate(-270)", -2, 1}, Case{"rotate(180, 1, 1)", 1, 0}, Case{"translate(5)", 6, 2},
+                         Case{"rotate(-270)", -2, 1}, Case{"rotate(180, 1, 1)", 1, 0}, Case{"rotate(90, 1, 1)", 0, 1},
+                         Case{"translate(5)", 6, 2},
                          Case{"scale(2) matrix(1 0 0 1 3 4)", 8, 12}}) {
         SCOPED_TRACE(c.text);
         const Affine m = parse_transform(c.text);

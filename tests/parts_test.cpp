@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 
 #include "layer_fixtures.hpp"
@@ -243,6 +244,45 @@ TEST(Parts, WarningsSeeTheMountingHoles) {
     EXPECT_EQ(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
                            R"( "b": {"location_x": 7.5, "location_y": 5, "part": "din5-midi"})"),
               "");
+}
+
+// A pot's anti-rotation tab turned by 30 degrees: a 2 mm hole just beyond the
+// drawn tab's outer corner, along its diagonal, is clear of it; one just
+// inside overlaps it.
+TEST(Parts, ATurnedTabOverlapsANeighbourExactlyWhereItIsDrawn) {
+    const std::string pot = R"("location_x": 10, "location_y": 5, "part": "pot-16mm", "rotation": 30)";
+    const std::vector<Shape> shapes = drawn_shapes(pot);
+    ASSERT_EQ(shapes.size(), 2u);
+    const Shape& tab = shapes[1];
+    ASSERT_TRUE(tab.turned);
+    // The corner away from the pot's centre, (w / 2, -h / 2) before the turn.
+    const double c30 = std::sqrt(3.0) / 2, s30 = 0.5;
+    const double dx = tab.w / 2 * c30 + tab.h / 2 * s30;
+    const double dy = tab.w / 2 * s30 - tab.h / 2 * c30;
+    const double diagonal = std::hypot(dx, dy);
+    const double radius = px(1);
+    const auto warnings_with_hole_at = [&](double gap_px) {
+        const double along = (diagonal + radius + gap_px) / diagonal;
+        const double x_cm = (tab.x + dx * along) / 37.795;
+        const double y_cm = (tab.y + dy * along) / 37.795;
+        TempDir dir;
+        char hole[160];
+        std::snprintf(hole, sizeof hole, R"("hole": {"location_x": %.6f, "location_y": %.6f, "drill_diameter": 0.2})",
+                      x_cm, y_cm);
+        write_text(dir / "box.json", project_with(R"("box_Main": {"pot": {)" + pot + "}, " + hole + "}"));
+        NoCommands commands;
+        std::ostringstream out, err;
+        RunContext context{out, err, commands};
+        context.parts = &shipped();
+        draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, false, false, 0, 0, 0,
+                 simulation(), context);
+        return err.str();
+    };
+    const double gap = px(0.05);
+    const std::string meeting = warnings_with_hole_at(-gap);
+    EXPECT_NE(meeting.find("overlaps"), std::string::npos) << meeting;
+    EXPECT_NE(meeting.find(R"(component "hole")"), std::string::npos) << meeting;
+    EXPECT_EQ(warnings_with_hole_at(gap), "");
 }
 
 TEST(Parts, AnUnknownPartIsAProjectErrorNamingTheNearestPart) {

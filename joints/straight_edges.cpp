@@ -9,18 +9,12 @@
 
 namespace {
 
-struct KindPair {
+struct NamedKind {
     SectionKind kind;
     const char* name;
-    BoxPlace first;
-    BoxPlace second;
 };
 
-constexpr KindPair kind_pairs[] = {
-    {SectionKind::face, "face", BoxPlace::top, BoxPlace::bottom},
-    {SectionKind::end, "end", BoxPlace::front, BoxPlace::back},
-    {SectionKind::side, "side", BoxPlace::left, BoxPlace::right},
-};
+constexpr NamedKind kinds[] = {{SectionKind::face, "face"}, {SectionKind::end, "end"}, {SectionKind::side, "side"}};
 
 // "a", "a and b", "a, b and c".
 std::string listed(const std::vector<std::string>& items) {
@@ -39,24 +33,24 @@ std::string joined(const std::vector<std::string>& items) {
     return text;
 }
 
-std::string why_open(const json& project, const KindPair& pair, const BoxSize& box) {
+std::string why_open(const json& project, const NamedKind& kind, const BoxSize& box) {
     std::vector<std::string> names;
     for (const auto& [key, section] : project.items()) {
-        if (is_section_key(key) && section_kind(key) == pair.kind) names.push_back(key);
+        if (is_section_key(key) && section_kind(key) == kind.kind) names.push_back(key);
     }
-    if (names.empty()) return std::string("the project has no ") + pair.name + " section";
-    const BoxPlace closed = box.places.has(pair.first) ? pair.first : pair.second;
-    return std::string("the project's one ") + pair.name + " section, " + quoted_name(names.front()) +
-           ", closes the " + box_place_name(closed);
+    if (names.empty()) return std::string("the project has no ") + kind.name + " section";
+    const auto [first, second] = places_of(kind.kind);
+    return std::string("the project's one ") + kind.name + " section, " + quoted_name(names.front()) +
+           ", closes the " + box_place_name(box.places.has(first) ? first : second);
 }
 
 }  // namespace
 
 void note_straight_edges(const json& project, const BoxSize& box, const Arguments& args, std::ostream& out) {
     if (!args.finger_joints || !project.is_object()) return;
-    for (const KindPair& pair : kind_pairs) {
+    for (const NamedKind& kind : kinds) {
         std::vector<BoxPlace> open;
-        for (BoxPlace place : {pair.first, pair.second}) {
+        for (BoxPlace place : places_of(kind.kind)) {
             if (!box.places.has(place)) open.push_back(place);
         }
         if (open.empty()) continue;
@@ -73,6 +67,6 @@ void note_straight_edges(const json& project, const BoxSize& box, const Argument
         if (edges.empty()) continue;
         out << "Note: no panel closes the " << box_place_name(open.front())
             << (open.size() > 1 ? std::string(" or the ") + box_place_name(open.back()) : std::string()) << " of the box ("
-            << why_open(project, pair, box) << "), so these edges stay straight: " << joined(edges) << std::endl;
+            << why_open(project, kind, box) << "), so these edges stay straight: " << joined(edges) << std::endl;
     }
 }

@@ -1,7 +1,5 @@
 #include "panel/box_places.hpp"
 
-#include "panel/layout.hpp"
-
 const char* box_place_name(BoxPlace place) {
     switch (place) {
         case BoxPlace::top: return "top";
@@ -30,6 +28,13 @@ constexpr KindPlaces kind_places[] = {
 };
 
 }  // namespace
+
+std::array<BoxPlace, 2> places_of(SectionKind kind) {
+    for (const KindPlaces& k : kind_places) {
+        if (k.kind == kind) return {k.first, k.second};
+    }
+    return {};
+}
 
 FilledPlaces filled_places(const nlohmann::json& project) {
     FilledPlaces places;

@@ -3,6 +3,8 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
+#include "panel/layout.hpp"
+
 // The six places of a box as it stands, seen from the front: a face section
 // closes the top or the bottom, an end section the front or the back, a side
 // section the left or the right.
@@ -18,6 +20,10 @@ struct FilledPlaces {
 
     bool has(BoxPlace place) const { return filled[static_cast<std::size_t>(place)]; }
 };
+
+// The two places a section of `kind` can close: top and bottom, front and
+// back, left and right.
+std::array<BoxPlace, 2> places_of(SectionKind kind);
 
 // Two or more sections of a kind close both of its places, none leaves both
 // open. A single section closes the place its key names: a face the bottom

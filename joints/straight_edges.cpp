@@ -65,8 +65,9 @@ void note_straight_edges(const json& project, const BoxSize& box, const Argument
             if (!sides.empty()) edges.push_back(quoted_name(key) + " " + listed(sides));
         }
         if (edges.empty()) continue;
-        out << "Note: no panel closes the " << box_place_name(open.front())
-            << (open.size() > 1 ? std::string(" or the ") + box_place_name(open.back()) : std::string()) << " of the box ("
-            << why_open(project, kind, box) << "), so these edges stay straight: " << joined(edges) << std::endl;
+        std::string places = box_place_name(open.front());
+        if (open.size() > 1) places += std::string(" or the ") + box_place_name(open.back());
+        out << "Note: no panel closes the " << places << " of the box (" << why_open(project, kind, box)
+            << "), so these edges stay straight: " << joined(edges) << std::endl;
     }
 }

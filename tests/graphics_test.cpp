@@ -12,7 +12,9 @@
 #include "graphics/graphics_warnings.hpp"
 #include "graphics/scale_geometry.hpp"
 #include "graphics/scale_numbers.hpp"
+#include "ink_compare.hpp"
 #include "layer_fixtures.hpp"
+#include "panel/vectorize.hpp"
 #include "vector/builtin_vectorizer.hpp"
 #include "vector/glyphs.hpp"
 
@@ -362,4 +364,22 @@ TEST(PanelGraphics, BuiltinConverterOutlinesTheirLabels) {
     ASSERT_EQ(heights.size(), 3u) << vector;
     EXPECT_NEAR(heights[1] / heights[0], 2, 0.01);
     EXPECT_NEAR(heights[2], heights[1], 0.01);
+}
+
+// Inkscape turns the scales' labels and the frames' titles into paths as it
+// does the components' labels: its drawing of the example's text layer is the
+// builtin converter's.
+TEST(PanelGraphics, InkscapeDrawsThemAsTheBuiltinConverterDoes) {
+    REQUIRE_INKSCAPE_OR_SKIP();
+    TempDir dir;
+    const RunResult run = run_program({"-j", (source_dir() / "examples/scales_panel.json").string(), "-o", "out", "-m",
+                                       "3", "-b", "50", "--separate-files", "--vectorizer", "builtin", "--keep-files",
+                                       "--font-file", dejavu_bold},
+                                      dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::filesystem::path text = dir / "out/scales_panel/box_Main_text.svg";
+    convert_with_inkscape({text});
+    const InkComparison result = compare_renderings(vector_path_for(text), inkscape_file_for(text));
+    EXPECT_GT(result.inked, 10000);
+    EXPECT_LE(result.share(), 0.03) << result.differ << " of " << result.inked << " inked pixels differ";
 }

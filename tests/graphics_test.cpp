@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "drawing/section_drawing.hpp"
+#include "dxf/outline_path.hpp"
 #include "dxf/svg_to_dxf.hpp"
 #include "graphics/frame_geometry.hpp"
 #include "graphics/graphics_warnings.hpp"
@@ -194,6 +195,14 @@ TEST(Frames, CornersAndTheTitlesGap) {
     }
     EXPECT_NEAR(top, 4 * 37.795f - 3 * px_per_cm, 1e-3);
     EXPECT_NEAR(right, 5 * 37.795f + 1 * px_per_cm, 1e-3);
+
+    // A title wider than the frame takes the whole straight top edge, no more.
+    const ParsedComponent r("group", R"({"location_x": 5, "location_y": 4, "frame": {"width": 2, "height": 2,
+        "radius": 0.25, "title": "A LONG TITLE"}})");
+    const FrameDrawing h = frame_geometry(*read_frame(r.component), r.component, 8);
+    ASSERT_TRUE(h.gap);
+    EXPECT_NEAR(h.gap->second, 0.75 * px_per_cm, 1e-9);
+    EXPECT_NEAR(h.gap->first, -0.75 * px_per_cm, 1e-9);
 }
 
 // In the text layer, in the engrave colour; the title and the scale's labels
@@ -332,6 +341,36 @@ TEST(PanelGraphics, EngravedInTheDxf) {
     // The frame (closed, its key first) and the arc (open) on ENGRAVE.
     EXPECT_EQ(std::count(layers.begin(), layers.end(), "POLYLINE ENGRAVE"), 2);
     EXPECT_EQ(flags, (std::vector<std::string>{"1", "0"}));
+}
+
+// An engraved arc keeps its side and its size: sweep 1 turns clockwise on
+// the page, sweep 0 the other way; the large flag takes the long way round.
+// The DXF's y runs up.
+TEST(PanelGraphics, DxfArcsKeepTheirSide) {
+    const Affine page_to_dxf{1, 0, 0, -1, 0, 0};
+    struct Case {
+        const char* d;
+        MmPoint through;  // a point the arc passes, in DXF mm
+        MmPoint not_through;
+    };
+    const double h = 5 / std::sqrt(2.0);
+    for (const Case& c : {Case{"M 0 0 A 5 5 0 0 1 10 0", {5, 5}, {5, -5}}, Case{"M 0 0 A 5 5 0 0 0 10 0", {5, -5}, {5, 5}},
+                          Case{"M 10 0 a 5 5 0 0 1 -10 0", {5, -5}, {5, 5}},
+                          Case{"M 10 0 A 5 5 0 1 0 5 5", {5 - h, h}, {5 + h, -h}},
+                          Case{"M 10 0 A 5 5 0 0 1 5 5", {5 + h, -h}, {5 - h, h}}}) {
+        SCOPED_TRACE(c.d);
+        const auto lines = path_lines(c.d, page_to_dxf, 0.001);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_FALSE(lines[0].closed);
+        double near = 1e9, far = 1e9;
+        for (const MmPoint& p : lines[0].points) {
+            EXPECT_NEAR(std::hypot(p.x - 5, p.y), 5, 1e-9);
+            near = std::min(near, std::hypot(p.x - c.through.x, p.y - c.through.y));
+            far = std::min(far, std::hypot(p.x - c.not_through.x, p.y - c.not_through.y));
+        }
+        EXPECT_LT(near, 0.15);
+        EXPECT_GT(far, 1);
+    }
 }
 
 // The builtin converter draws the scale's labels and the frame's title as

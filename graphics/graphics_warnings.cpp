@@ -162,6 +162,13 @@ void warn_over_cutouts(const Place& place, std::size_t owner, const char* what, 
 
 void warn_about_graphics(const std::string& key, const json& section, const BoxSize& box, const Arguments& args,
                          const Place& place, std::ostream& err) {
+    const auto members = section_members(section, place);
+    // Most sections have neither; they cost no second reading.
+    if (std::none_of(members.begin(), members.end(), [](const auto& member) {
+            return member.second->is_object() && (member.second->contains("scale") || member.second->contains("frame"));
+        })) {
+        return;
+    }
     const PanelSize size = panel_size(section_kind(key), box.width, box.height, args.material_thickness,
                                       args.box_height_3d, args.outer_sizing);
     const double width = static_cast<double>(size.width * cm_to_px);
@@ -169,7 +176,7 @@ void warn_about_graphics(const std::string& key, const json& section, const BoxS
     const double font_size = std::trunc(static_cast<double>(args.font_size));
     std::vector<Component> components;
     std::vector<Cutout> cutouts;
-    for (const auto& [component_key, value] : section_members(section, place)) {
+    for (const auto& [component_key, value] : members) {
         components.push_back(read_component(component_key, *value, place));
         const Component& c = components.back();
         if (auto shape = cutout_outline(c)) cutouts.push_back({components.size() - 1, c.key, *shape});

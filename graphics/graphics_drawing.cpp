@@ -85,6 +85,8 @@ void draw_scale(const ScaleDrawing& s, const LaserStyle& style, int font_size, s
     }
     svg += "</g>";
     for (const ScaleLabel& label : s.labels) {
+        // An empty text leaves its mark unlabelled.
+        if (label.text.empty()) continue;
         add_text(svg, style, label.at.x, label.at.y, label.turn, s.label_size, font_size, label.text);
     }
     svg += "</g>";

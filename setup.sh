@@ -20,9 +20,11 @@ if [ "${1:-}" = "--tests" ]; then
     # numpy rasterises the assembled box of finger-jointed panels;
     # python3-ezdxf reads the DXF files back, and one of them is printed with
     # LibreCAD (librecad, under xvfb's virtual display), its PDF turned into
-    # pixels by pdftoppm (poppler-utils).
+    # pixels by pdftoppm (poppler-utils); python3-svgelements reads the
+    # scales back as a laser program would.
     packages+=(libgtest-dev libxml2-utils python3-jsonschema dpkg-dev clang libclang-rt-14-dev
-               fontconfig fonts-liberation2 python3-numpy python3-ezdxf librecad xvfb poppler-utils)
+               fontconfig fonts-liberation2 python3-numpy python3-ezdxf librecad xvfb poppler-utils
+               python3-svgelements)
     # The Windows build: the MinGW-w64 cross compiler (POSIX threads), windres
     # for the manifest, GoogleTest's sources to build for Windows, and Wine to
     # run the tests. Wine's recommended extras (fonts, 32-bit Wine) are not needed.

@@ -156,7 +156,7 @@ void DxfDrawing::page(const MarkupPiece& piece) {
     const double k = mm_per_px();
     writer_.emplace(width * k, height * k);
     // Pixels down from the top become millimetres up from the bottom.
-    Frame frame{piece.name, Affine{k, 0, 0, -k, 0, height * k}, false, {}, {}};
+    Frame frame{piece.name, Affine{k, 0, 0, -k, 0, height * k}, false, false, {}, {}};
     frames_.push_back(std::move(frame));
 }
 
@@ -171,7 +171,10 @@ void DxfDrawing::start(const MarkupPiece& piece) {
     const Affine to_mm = own_map(piece);
     const bool hidden = top().hidden;
     if (piece.name == "g" || is_hidden_container(piece.name)) {
-        Frame frame{piece.name, to_mm, hidden || is_hidden_container(piece.name), {}, {}};
+        const MarkupAttribute* kind = find_attribute(piece, "class");
+        const bool engraved = top().engraved ||
+                              (kind != nullptr && (kind->raw_value == "scale" || kind->raw_value == "frame"));
+        Frame frame{piece.name, to_mm, hidden || is_hidden_container(piece.name), engraved, {}, {}};
         if (piece.name == "clipPath") {
             const MarkupAttribute* id = find_attribute(piece, "id");
             if (id == nullptr) throw std::runtime_error("a <clipPath> without an id");
@@ -206,11 +209,13 @@ void DxfDrawing::start(const MarkupPiece& piece) {
         } else if (top().name == "clipPath") {
             throw std::runtime_error("cannot clip by <" + piece.name + "> in DXF");
         }
+    } else if (top().engraved) {
+        engraved_shape(piece, to_mm);
     } else {
         shape(piece, to_mm);
     }
     if (!piece.self_closing) {
-        frames_.push_back(Frame{piece.name, to_mm, true, {}, {}});
+        frames_.push_back(Frame{piece.name, to_mm, true, false, {}, {}});
     }
 }
 
@@ -252,6 +257,31 @@ void DxfDrawing::shape(const MarkupPiece& piece, const Affine& to_mm) {
         for (const std::vector<MmPoint>& outline : closed_outlines(d->raw_value, to_mm, flattening_mm)) {
             writer().closed_polyline(layer, outline);
         }
+    }
+}
+
+// Scales and frames are engraved whatever their shape; they leave the
+// outline that closes a hatch to be told as before.
+void DxfDrawing::engraved_shape(const MarkupPiece& piece, const Affine& to_mm) {
+    const std::string& name = piece.name;
+    if (name == "line") {
+        writer().line(DxfLayer::engrave, map(to_mm, number_attribute(piece, "x1"), number_attribute(piece, "y1")),
+                      map(to_mm, number_attribute(piece, "x2"), number_attribute(piece, "y2")));
+    } else if (name == "circle") {
+        writer().circle(DxfLayer::engrave, map(to_mm, number_attribute(piece, "cx"), number_attribute(piece, "cy")),
+                        number_attribute(piece, "r") * to_mm.uniform_scale());
+    } else if (name == "path") {
+        const MarkupAttribute* d = find_attribute(piece, "d");
+        if (d == nullptr) return;
+        for (const PathLine& line : path_lines(d->raw_value, to_mm, flattening_mm)) {
+            if (line.closed) {
+                writer().closed_polyline(DxfLayer::engrave, line.points);
+            } else {
+                writer().open_polyline(DxfLayer::engrave, line.points);
+            }
+        }
+    } else {
+        throw std::runtime_error("cannot draw <" + name + "> of a scale or frame in DXF");
     }
 }
 

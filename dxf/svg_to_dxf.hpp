@@ -15,7 +15,8 @@
 // millimetres, with the page's bottom-left corner as the origin and y up.
 // What the laser cuts (border and other outlines, cut-outs, screw holes) goes
 // to the CUT layer; what it engraves (hatch lines, the outline that closes
-// each hatch, labels as the closed outlines of their glyphs) to ENGRAVE.
+// each hatch, labels as the closed outlines of their glyphs, and everything
+// in a group of class "scale" or "frame", open lines too) to ENGRAVE.
 // The text may come in pieces, each holding whole elements, in order.
 // Throws std::runtime_error (FontError for the font) on what it cannot draw.
 class DxfDrawing {
@@ -34,6 +35,7 @@ private:
         std::string name;
         Affine to_mm;
         bool hidden = false;             // inside defs or a clipPath: not drawn
+        bool engraved = false;           // inside a scale or a frame: every line engraved
         std::string clip_id;             // the clipPath this element defines
         std::vector<MmPoint> clip;       // the visible region of a clipped group, in mm
     };
@@ -42,6 +44,7 @@ private:
     void end(const MarkupPiece& piece);
     void page(const MarkupPiece& piece);
     void shape(const MarkupPiece& piece, const Affine& to_mm);
+    void engraved_shape(const MarkupPiece& piece, const Affine& to_mm);
     void label(const std::vector<MarkupPiece>& pieces, std::size_t at, std::size_t& last);
     void hatch_line(MmPoint from, MmPoint to);
     DxfLayer closed_shape_layer();

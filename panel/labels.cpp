@@ -98,13 +98,25 @@ void draw_label(Component& c, const LaserStyle& style, SectionDocument& doc, std
             << std::endl;
         rotation = 0;
     }
-    const Position at = label_position(rotation, c.x, c.y, c.visible_height);
+    Position at = label_position(rotation, c.x, c.y, c.visible_height);
+    if (c.label_offset_x != 0 || c.label_offset_y != 0) {
+        // The offset is on the page; the position is in the text's turned frame.
+        const float turn_cos = rotation == 0 ? 1.0f : rotation == 180 ? -1.0f : 0.0f;
+        const float turn_sin = rotation == 90 ? 1.0f : rotation == 270 ? -1.0f : 0.0f;
+        at.x += c.label_offset_x * turn_cos + c.label_offset_y * turn_sin;
+        at.y += c.label_offset_y * turn_cos - c.label_offset_x * turn_sin;
+    }
     std::string& svg = doc.svg;
     svg += "<text";
     append_attribute(svg, "x", at.x);
     append_attribute(svg, "y", at.y);
     svg += " class=\"text\"";
     svg += style.paint(Mark::label);
+    if (c.label_size > 0) {
+        svg += " style=\"font-size:";
+        append_float(svg, c.label_size);
+        svg += "px\"";
+    }
     svg += " transform=\"rotate(";
     append_float(svg, rotation);
     svg += ")\" dominant-baseline=\"central\" text-anchor=\"middle\">";

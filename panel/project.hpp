@@ -40,6 +40,9 @@ struct Component {
     float visible_width = 0;
     float visible_height = 0;
     std::vector<PartHole> part_holes;  // a named part's extra holes, mm from the centre
+    float label_size = 0;              // px; 0: the run's font size
+    float label_offset_x = 0;          // px the label moves by on the page
+    float label_offset_y = 0;
 
     bool has(const char* member) const { return object->contains(member); }
 };

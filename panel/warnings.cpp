@@ -18,7 +18,8 @@ namespace {
 const char* const known_keys[] = {"call_name",      "drill_diameter", "drill_height",  "drill_width",
                                   "id",             "location_x",     "location_y",    "part",
                                   "rotation",
-                                  "visible_diameter", "visible_height", "visible_width"};
+                                  "visible_diameter", "visible_height", "visible_width",
+                                  "frame", "label_offset", "label_size", "scale"};
 
 // Shapes closer than this (px, a few thousandths of a millimetre) only touch.
 constexpr double slack_px = 0.01;

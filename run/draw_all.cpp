@@ -5,6 +5,7 @@
 
 #include "drawing/section_drawing.hpp"
 #include "dxf/dxf_file.hpp"
+#include "graphics/graphics_warnings.hpp"
 #include "joints/flat_panels.hpp"
 #include "joints/joint_warnings.hpp"
 #include "joints/straight_edges.hpp"
@@ -101,6 +102,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         if (!context.design_warned) {
             warn_about_section(key, section, box, args, place, context.err);
             warn_about_joints(key, section, box, args, place, context.err);
+            warn_about_graphics(key, section, box, args, place, context.err);
         }
         if (args.simulate) {
             continue;

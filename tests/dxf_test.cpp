@@ -195,7 +195,7 @@ TEST(DxfDrawing, PiecesGiveTheWholeDrawingsFile) {
 // What the DXF cannot hold is an error, never a silently different drawing.
 TEST(DxfDrawing, RefusesWhatItCannotDraw) {
     for (const std::string body : {"<ellipse cx=\"1\" cy=\"1\" rx=\"2\" ry=\"1\"/>",
-                                   "<path d=\"M 0 0 L 10 0 L 10 10\"/>", "<path d=\"M 0 0 A 5 5 0 0 1 10 0 Z\"/>",
+                                   "<path d=\"M 0 0 L 10 0 L 10 10\"/>", "<path d=\"M 0 0 A 5 5 0 0 1 10 Z\"/>",
                                    "<rect x=\"0\" y=\"0\" width=\"5\" height=\"5\" rx=\"1\"/>",
                                    "<g transform=\"skewX(30)\"></g>", "<g clip-path=\"url(#none)\"></g>",
                                    "<circle cx=\"1\" cy=\"1\" r=\"1\" transform=\"scale(1,2)\"/>"}) {
@@ -213,7 +213,8 @@ TEST(DxfOutlines, FlattensCurvesWithinAHundredthOfAMillimetre) {
         int bends;  // curves per outline
     };
     for (const Case c : {Case{"M 0 0 Q 50 80 100 0 Z", 1}, Case{"M 0 0 C 0 60 100 -60 100 0 Z", 1},
-                         Case{"M 0 0 q 0.5 0.5 1 0 t 1 0 Z", 2}, Case{"M 0 0 c 0 1 1 1 1 0 s 1 -1 1 0 z", 2}}) {
+                         Case{"M 0 0 q 0.5 0.5 1 0 t 1 0 Z", 2}, Case{"M 0 0 c 0 1 1 1 1 0 s 1 -1 1 0 z", 2},
+                         Case{"M 0 0 A 50 50 0 0 1 100 0 Z", 1}, Case{"M 0 0 a 2 1 30 1 0 3 0 z", 1}}) {
         SCOPED_TRACE(c.d);
         const auto outlines = closed_outlines(c.d, Affine{}, 0.009);
         ASSERT_EQ(outlines.size(), 1u);

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "ink_compare.hpp"
 #include "panel/errors.hpp"
 #include "run/draw_all.hpp"
 #include "pass_fixtures.hpp"
@@ -75,9 +76,22 @@ struct Footprint {
     std::string transform;
 };
 
+// A panel's drawing as its `n`th place on a sheet holds it: its ids and the
+// references to them carry the place.
+std::string with_ids_of_place(std::string drawing, int n) {
+    const std::string prefix = "p" + std::to_string(n) + "-";
+    for (const std::string opener : {" id=\"", "url(#"}) {
+        for (auto at = drawing.find(opener); at != std::string::npos; at = drawing.find(opener, at + 1)) {
+            drawing.insert(at + opener.size(), prefix);
+        }
+    }
+    return drawing;
+}
+
 // Reads one sheet back: each group must open with its placement and hold,
-// byte for byte, the drawing of the next panel that the console places on
-// this sheet (in key order); the sheet ends after the last one.
+// byte for byte but for its ids, the drawing of the next panel that the
+// console places on this sheet (in key order); the sheet ends after the last
+// one.
 std::vector<Footprint> read_sheet(const Sheets& s, const std::string& sheet, const std::string& suffix, int number) {
     std::vector<Footprint> found;
     const std::string& text = s.files.at(sheet);
@@ -92,7 +106,7 @@ std::vector<Footprint> read_sheet(const Sheets& s, const std::string& sheet, con
         EXPECT_EQ(text.compare(at, open.size(), open), 0) << sheet << " at " << at;
         const auto tag_end = text.find("\">", at) + 2;
         const std::string transform = text.substr(at + open.size() - 10, tag_end - 2 - (at + open.size() - 10));
-        const std::string drawing = drawing_of(own);
+        const std::string drawing = with_ids_of_place(drawing_of(own), static_cast<int>(found.size()) + 1);
         EXPECT_EQ(text.compare(tag_end, drawing.size(), drawing), 0) << section << " in " << sheet;
         at = tag_end + drawing.size();
         EXPECT_EQ(text.compare(at, 4, "</g>"), 0) << section << " in " << sheet;
@@ -170,6 +184,45 @@ TEST(Sheets, EachPanelGroupIsItsOwnDrawingPlacedApartInsideTheSheet) {
             EXPECT_EQ(transforms, transforms_of_first_layer) << "layer " << suffix << " is placed differently";
         }
     }
+}
+
+// Two panels with a rectangular recess each: every id on the sheet is its
+// own, so each panel's hatching is clipped by its own recess and engraved.
+TEST(Sheets, EachPanelKeepsItsRecessHatchingOnTheSheet) {
+    TempDir dir;
+    write_text(dir / "two.json",
+               R"({"Generic": {"width": 10, "height": 5},)"
+               R"( "a_Main": {"screen": {"location_x": 5, "location_y": 2.5, "visible_width": 4, "visible_height": 2}},)"
+               R"( "b_Top": {"screen": {"location_x": 5, "location_y": 2.5, "visible_width": 4, "visible_height": 2}}})");
+    const Sheets s = run_sheets({"-r", "--sheet", "250x100"}, (dir / "two.json").string());
+    ASSERT_EQ(s.run.status, 0) << s.run.err;
+    const std::string& sheet = s.files.at("sheet-1.svg");
+    std::map<std::string, int> ids;
+    for (auto at = sheet.find(" id=\""); at != std::string::npos; at = sheet.find(" id=\"", at + 1)) {
+        ++ids[sheet.substr(at + 5, sheet.find('"', at + 5) - at - 5)];
+    }
+    ASSERT_EQ(ids.size(), 2u) << sheet;
+    for (const auto& [id, count] : ids) {
+        EXPECT_EQ(count, 1) << id;
+        EXPECT_NE(sheet.find("url(#" + id + ")"), std::string::npos) << id;
+    }
+    TempDir scratch;
+    write_text(scratch / "sheet.svg", sheet);
+    const Rendering picture = render_svg(scratch / "sheet.svg");
+    ASSERT_EQ(picture.width, 945);  // 250 mm at 96 dpi
+    std::istringstream lines(s.run.out);
+    int panels = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("Placing ")) continue;
+        ++panels;
+        char* end = nullptr;
+        const double x = std::strtod(line.c_str() + line.find(" at (") + 5, &end);
+        const double y = std::strtod(end + 1, nullptr);
+        // The inner half of the 40 x 20 mm recess at the panel's centre.
+        const auto px = [](double mm) { return static_cast<int>(mm * px_per_mm); };
+        EXPECT_GT(picture.dark_in(px(x + 40), px(y + 20), px(x + 60), px(y + 30)), 100) << line;
+    }
+    EXPECT_EQ(panels, 2) << s.run.out;
 }
 
 TEST(Sheets, RefusesAPanelThatFitsNeitherWayBeforeAnyFileIsWritten) {

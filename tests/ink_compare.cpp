@@ -93,11 +93,11 @@ InkComparison compare_renderings(const fs::path& a, const fs::path& b) {
     return result;
 }
 
-Rendering render_svg(const fs::path& svg) {
+Rendering render_svg(const fs::path& svg, int zoom) {
     TempDir scratch;
     const fs::path png = scratch / "picture.png";
     const std::string command =
-        "rsvg-convert -b white " + quote_path(svg.string()) + " -o " + quote_path(png.string()) + " 2>/dev/null";
+        "rsvg-convert -z " + std::to_string(zoom) + " -b white " + quote_path(svg.string()) + " -o " + quote_path(png.string()) + " 2>/dev/null";
     std::system(command.c_str());
     const Picture picture = load(png, svg);
     Rendering rendering{picture.width, picture.height, {}};

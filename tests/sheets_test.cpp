@@ -186,41 +186,53 @@ TEST(Sheets, EachPanelGroupIsItsOwnDrawingPlacedApartInsideTheSheet) {
     }
 }
 
-// Two panels with a rectangular recess each: every id on the sheet is its
-// own, so each panel's hatching is clipped by its own recess and engraved.
+// Two panels with a rectangular recess each, in different places: every id
+// on the sheet is its own, so each panel's hatching is clipped by its own
+// recess (a reader takes the first of two alike ids) and engraved.
 TEST(Sheets, EachPanelKeepsItsRecessHatchingOnTheSheet) {
     TempDir dir;
     write_text(dir / "two.json",
                R"({"Generic": {"width": 10, "height": 5},)"
-               R"( "a_Main": {"screen": {"location_x": 5, "location_y": 2.5, "visible_width": 4, "visible_height": 2}},)"
-               R"( "b_Top": {"screen": {"location_x": 5, "location_y": 2.5, "visible_width": 4, "visible_height": 2}}})");
-    const Sheets s = run_sheets({"-r", "--sheet", "250x100"}, (dir / "two.json").string());
+               R"( "a_Main": {"screen": {"location_x": 3, "location_y": 2.5, "visible_width": 4, "visible_height": 2}},)"
+               R"( "b_Top": {"screen": {"location_x": 7.5, "location_y": 2.5, "visible_width": 3, "visible_height": 2}}})");
+    // An engrave colour leaves the recess outlines unfilled, so that only
+    // the hatch lines ink the recess.
+    const Sheets s =
+        run_sheets({"-r", "--engrave-color", "#000000", "--sheet", "250x100"}, (dir / "two.json").string());
     ASSERT_EQ(s.run.status, 0) << s.run.err;
     const std::string& sheet = s.files.at("sheet-1.svg");
     std::map<std::string, int> ids;
     for (auto at = sheet.find(" id=\""); at != std::string::npos; at = sheet.find(" id=\"", at + 1)) {
         ++ids[sheet.substr(at + 5, sheet.find('"', at + 5) - at - 5)];
     }
-    ASSERT_EQ(ids.size(), 2u) << sheet;
+    EXPECT_EQ(ids.size(), 2u) << sheet;
     for (const auto& [id, count] : ids) {
         EXPECT_EQ(count, 1) << id;
         EXPECT_NE(sheet.find("url(#" + id + ")"), std::string::npos) << id;
     }
     TempDir scratch;
     write_text(scratch / "sheet.svg", sheet);
-    const Rendering picture = render_svg(scratch / "sheet.svg");
-    ASSERT_EQ(picture.width, 945);  // 250 mm at 96 dpi
+    constexpr int zoom = 4;
+    const Rendering picture = render_svg(scratch / "sheet.svg", zoom);
+    ASSERT_EQ(picture.width, 945 * zoom);  // 250 mm at 96 dpi
     std::istringstream lines(s.run.out);
+    struct Recess {
+        double x, y, width, height;  // mm in the panel
+    };
+    const Recess recesses[] = {{30, 25, 40, 20}, {75, 25, 30, 20}};
     int panels = 0;
     for (std::string line; std::getline(lines, line);) {
-        if (!line.starts_with("Placing ")) continue;
-        ++panels;
+        if (!line.starts_with("Placing ") || panels == 2) continue;
+        EXPECT_EQ(line.find("turned"), std::string::npos) << line;
+        const Recess& r = recesses[panels++];
         char* end = nullptr;
-        const double x = std::strtod(line.c_str() + line.find(" at (") + 5, &end);
-        const double y = std::strtod(end + 1, nullptr);
-        // The inner half of the 40 x 20 mm recess at the panel's centre.
-        const auto px = [](double mm) { return static_cast<int>(mm * px_per_mm); };
-        EXPECT_GT(picture.dark_in(px(x + 40), px(y + 20), px(x + 60), px(y + 30)), 100) << line;
+        const double x = std::strtod(line.c_str() + line.find(" at (") + 5, &end) + r.x;
+        const double y = std::strtod(end + 1, nullptr) + r.y;
+        // The inner half of the recess.
+        const auto px = [](double mm) { return static_cast<int>(mm * px_per_mm * zoom); };
+        EXPECT_GT(picture.dark_in(px(x - r.width / 4), px(y - r.height / 4), px(x + r.width / 4), px(y + r.height / 4)),
+                  1000)
+            << line;
     }
     EXPECT_EQ(panels, 2) << s.run.out;
 }

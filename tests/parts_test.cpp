@@ -77,7 +77,16 @@ std::vector<Shape> drawn_shapes(const std::string& members, const LaserStyle& st
 
 double px(double mm) { return mm / 10 * 37.795; }
 
-constexpr double tolerance = 0.011;  // two decimals written, single precision drawn
+constexpr double tolerance = 0.011;
+
+// The console's text with the project file named by its name alone.
+std::string without_folder(std::string text, const std::filesystem::path& file) {
+    const std::string full = file.string();
+    for (auto at = text.find(full); at != std::string::npos; at = text.find(full, at)) {
+        text.replace(at, full.size(), file.filename().string());
+    }
+    return text;
+}  // two decimals written, single precision drawn
 
 }  // namespace
 
@@ -218,16 +227,16 @@ TEST(Parts, HolesAreCutWithTheKerfAndTheCutColour) {
 }
 
 TEST(Parts, WarningsSeeTheMountingHoles) {
-    const auto warnings_for = [](const std::string& components) {
+    const auto warnings_for = [](const std::string& components, const Arguments& args = simulation()) {
         TempDir dir;
         write_text(dir / "box.json", project_with(R"("box_Main": {)" + components + "}"));
         NoCommands commands;
         std::ostringstream out, err;
         RunContext context{out, err, commands};
         context.parts = &shipped();
-        draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, false, false, 0, 0, 0,
-                 simulation(), context);
-        return err.str();
+        draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, false, false, 0, 0, 0, args,
+                 context);
+        return without_folder(err.str(), dir / "box.json");
     };
     // The DIN socket's left screw hole (1.08 cm left of the centre, 0.16 cm
     // radius) crosses the left edge at x = 1.2 cm and clears it at 1.3 cm.
@@ -235,14 +244,54 @@ TEST(Parts, WarningsSeeTheMountingHoles) {
                   .find("a hole of the part reaches beyond the panel's left edge by up to 0.04 cm"),
               std::string::npos);
     EXPECT_EQ(warnings_for(R"("midi": {"location_x": 1.3, "location_y": 5, "part": "din5-midi"})"), "");
-    // Two sockets whose screws meet, though their main holes stay apart.
-    EXPECT_NE(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
-                           R"( "b": {"location_x": 7.3, "location_y": 5, "part": "din5-midi"})")
-                  .find(R"(component "b": the cut-out overlaps the cut-out of component "a")"),
-              std::string::npos);
+    // Two sockets whose screws meet, though their main holes stay apart: one
+    // line for the pair, naming the screw holes.
+    EXPECT_EQ(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
+                           R"( "b": {"location_x": 7.3, "location_y": 5, "part": "din5-midi"})"),
+              "Warning: project file \"box.json\", section \"box_Main\", component \"b\": the screw hole of \"b\" "
+              "overlaps the screw hole of component \"a\"\n");
+    // Closer, b's cut-out meets a's screw hole too: still one line, the cut-out's.
+    EXPECT_EQ(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
+                           R"( "b": {"location_x": 7, "location_y": 5, "part": "din5-midi"})"),
+              "Warning: project file \"box.json\", section \"box_Main\", component \"b\": the cut-out overlaps the "
+              "screw hole of component \"a\"\n");
     EXPECT_EQ(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
                            R"( "b": {"location_x": 7.5, "location_y": 5, "part": "din5-midi"})"),
               "");
+    // Top screws of 3 mm sit 0.7 cm from the face's corners: the socket's
+    // left screw hole, 0.25 cm below the top left one, meets it; its cut-out
+    // stays clear of the screw's 6 mm head.
+    Arguments screwed = simulation();
+    screwed.screw_size_top = 3;
+    screwed.screw_head_diameter = 6;
+    screwed.screw_extra_margin = 1;
+    EXPECT_EQ(warnings_for(R"("midi": {"location_x": 1.78, "location_y": 0.95, "part": "din5-midi"})", screwed),
+              "Warning: project file \"box.json\", section \"box_Main\", component \"midi\": a screw hole of the "
+              "part overlaps the top left screw hole\n");
+}
+
+// A socket turned upright near the back's top edge: its upper screw hole
+// (centre 1.7 mm from the edge, radius 1.6 mm) opens into a 3 mm deep notch.
+TEST(Parts, APartsHolesAreCheckedAgainstTheJoints) {
+    const auto warnings_for = [](const std::string& y) {
+        TempDir dir;
+        write_text(dir / "box.json", project_with(R"("h_Back": {"midi": {"location_x": 5, "location_y": )" + y +
+                                                  R"(, "part": "din5-midi", "rotation": 90}})"));
+        Arguments jointed = simulation();
+        jointed.finger_joints = true;
+        NoCommands commands;
+        std::ostringstream out, err;
+        RunContext context{out, err, commands};
+        context.parts = &shipped();
+        draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, true, false, 0, 0, 0, jointed,
+                 context);
+        return without_folder(err.str(), dir / "box.json");
+    };
+    EXPECT_EQ(warnings_for("1.25"),
+              "Warning: project file \"box.json\", section \"h_Back\", component \"midi\": a screw hole of the part "
+              "reaches into the finger joint along the top edge (within 0.30 cm of it)\n");
+    // 3.1 mm from the edge to the hole's top: clear of the strip.
+    EXPECT_EQ(warnings_for("1.55"), "");
 }
 
 TEST(Parts, AnUnknownPartIsAProjectErrorNamingTheNearestPart) {

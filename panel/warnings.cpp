@@ -8,6 +8,7 @@
 
 #include "panel/edit_distance.hpp"
 #include "panel/frame.hpp"
+#include "panel/labels.hpp"
 #include "panel/layout.hpp"
 #include "panel/outlines.hpp"
 #include "panel/overlap_search.hpp"
@@ -183,6 +184,58 @@ void warn_overlaps(const std::vector<PlacedCutout>& cutouts, const Place& sectio
     }
 }
 
+// A label's text as the text layer draws it, and the ground it covers: a box
+// about its centre, turned with it. Its size is estimated from the font size,
+// as the drawing knows no glyph widths: 0.6 em a character (the bold sans
+// fonts' digits and capitals are wider, so a label is rather missed than
+// wrongly named) and 0.7 em high, about the capitals' height.
+struct PlacedLabel {
+    Place place;
+    std::string text;
+    Outline ground;
+};
+
+std::size_t characters_of(const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char ch) {
+        return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+    }));
+}
+
+std::optional<PlacedLabel> place_label(Component& c, LabelCounters& counters, const Arguments& args) {
+    const std::string text = label_text(c, counters, args.whole_label_numbers);
+    if (text.empty()) return std::nullopt;
+    const int rotation = label_rotation(c.rotation);
+    const Position centre = label_centre_on_page(label_anchor(c, rotation), rotation);
+    const double along = 0.6 * args.font_size * static_cast<double>(characters_of(text));
+    const double across = 0.7 * args.font_size;
+    const bool upright = rotation == 90 || rotation == 270;
+    const double half_w = (upright ? across : along) / 2, half_h = (upright ? along : across) / 2;
+    Outline ground;
+    ground.centre = {centre.x, centre.y};
+    ground.corners = {Outline::Point{centre.x - half_w, centre.y - half_h}, {centre.x + half_w, centre.y - half_h},
+                      {centre.x + half_w, centre.y + half_h}, {centre.x - half_w, centre.y + half_h}};
+    return PlacedLabel{c.place, text, ground};
+}
+
+// One line per label and component (or screw) whose hole it lies over.
+void warn_labels_over_holes(const std::vector<PlacedLabel>& labels, const std::vector<PlacedCutout>& cutouts,
+                            const std::vector<Screw>& screws, std::ostream& err) {
+    for (const PlacedLabel& label : labels) {
+        const std::string subject = "the label \"" + label.text + "\" lies over the ";
+        std::optional<std::size_t> last;
+        for (const PlacedCutout& cutout : cutouts) {
+            if (last == cutout.component || !outlines_overlap(label.ground, cutout.shape, slack_px)) continue;
+            last = cutout.component;
+            warn(err, label.place, "", subject + cutout.kind + " of component \"" + cutout.key + "\"");
+        }
+        for (const Screw& screw : screws) {
+            if (screw.hole.radius > 0 && outlines_overlap(label.ground, screw.hole, slack_px)) {
+                warn(err, label.place, "", subject + screw.corner + " screw hole");
+            }
+        }
+    }
+}
+
 const char* const generic_keys[] = {"height", "width"};
 
 // The nearest key of `keys`, when `key` is close enough to one of them to be
@@ -248,9 +301,11 @@ void warn_about_section(const std::string& key, const json& section, const BoxSi
     const double height = static_cast<double>(size.height * cm_to_px);
     const std::vector<Screw> screws = screws_of(key, box, args);
     std::vector<PlacedCutout> cutouts;
+    std::vector<PlacedLabel> labels;
+    LabelCounters counters;
     std::size_t components = 0;
     for (const auto& [component_key, value] : section_members(section, place)) {
-        const Component c = read_component(component_key, *value, place);
+        Component c = read_component(component_key, *value, place);
         for (const auto& member : value->items()) {
             if (is_known_key(member.key())) continue;
             const std::string nearest = nearest_known_key(member.key());
@@ -272,6 +327,10 @@ void warn_about_section(const std::string& key, const json& section, const BoxSi
             cutouts.push_back({components, c.key, part_hole_name(hole), hole, bounds_of(hole)});
         }
         ++components;
+        if (args.text) {
+            if (auto label = place_label(c, counters, args)) labels.push_back(std::move(*label));
+        }
     }
     warn_overlaps(cutouts, place, err);
+    warn_labels_over_holes(labels, cutouts, screws, err);
 }

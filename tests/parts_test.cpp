@@ -8,6 +8,7 @@
 
 #include "layer_fixtures.hpp"
 #include "panel/cutouts.hpp"
+#include "panel/labels.hpp"
 #include "run/draw_all.hpp"
 #include "parts/library.hpp"
 #include "parts/resolve.hpp"
@@ -292,6 +293,46 @@ TEST(Parts, APartsHolesAreCheckedAgainstTheJoints) {
               "reaches into the finger joint along the top edge (within 0.30 cm of it)\n");
     // 3.1 mm from the edge to the hole's top: clear of the strip.
     EXPECT_EQ(warnings_for("1.55"), "");
+}
+
+// A pot's anti-rotation slot lies beyond its drill diameter, where the label
+// of the visible height would be engraved; the label keeps today's gap (8, 5,
+// 10 and 6 px for 0, 90, 180 and 270 degrees) from the slot instead, on
+// every side it turns to. A part whose holes stay within that height (the
+// DIN socket's screws lie beside it) keeps the label where it was.
+TEST(Parts, ALabelKeepsItsGapFromItsPartsOutermostHole) {
+    struct Case {
+        const char* part;
+        int rotation;
+        double gap;  // px from the hole's edge to the label's centre
+        bool beyond_slot;
+    };
+    const Case cases[] = {{"pot-16mm", 0, 8, true},    {"pot-16mm", 90, 5, true}, {"ec11", 180, 10, true},
+                          {"pot-9mm", 270, 6, true},   {"din5-midi", 0, 8, false}};
+    for (const Case& c : cases) {
+        Placed placed(std::string(R"("call_name": "Knob", "location_x": 5, "location_y": 5, "part": ")") + c.part +
+                      R"(", "rotation": )" + std::to_string(c.rotation));
+        SectionDocument doc;
+        std::ostringstream out;
+        draw_label(placed.component, LaserStyle(), doc, out);
+        // The side the label takes, and its centre on the page (rotate()
+        // takes its x and y from the turned frame).
+        const double x = attribute(doc.svg, "x"), y = attribute(doc.svg, "y");
+        const double q = c.rotation * std::acos(-1.0) / 180;
+        const double dx = std::sin(q), dy = -std::cos(q);
+        const double page_x = x * std::cos(q) - y * std::sin(q), page_y = x * std::sin(q) + y * std::cos(q);
+        const double centre = px(50);
+        const double beyond = (page_x - centre) * dx + (page_y - centre) * dy;
+        // The slot lies on that side, its height across it.
+        double reach = placed.component.visible_height / 2;
+        if (c.beyond_slot) {
+            std::string svg;
+            draw_cutout(placed.component, LaserStyle(), svg);
+            const Shape slot = shape_of(elements_starting(svg, "<rect").at(0));
+            reach = (slot.x - centre) * dx + (slot.y - centre) * dy + slot.h / 2;
+        }
+        EXPECT_NEAR(beyond, reach + c.gap, tolerance) << c.part << " at " << c.rotation << ": " << doc.svg;
+    }
 }
 
 TEST(Parts, AnUnknownPartIsAProjectErrorNamingTheNearestPart) {

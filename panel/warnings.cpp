@@ -265,17 +265,19 @@ void warn_unknown_key(std::ostream& err, const Place& place, const std::string& 
              (nearest.empty() ? std::string() : "; did you mean \"" + nearest + "\"?"));
 }
 
-// SVG's rotate() turns a rectangle by any angle, but the drawing turns it
-// only for a positive rotation; a negative one is drawn as 0.
+// SVG's rotate() turns a rectangle by any angle, but the drawing turns it,
+// and a part's extra holes, only for a positive rotation; a negative one is
+// drawn as 0.
 void warn_negative_rotation(const Component& c, std::ostream& err) {
     const bool rectangle = (c.has("drill_width") && c.has("drill_height") &&
                             !(c.has("drill_diameter") && c.drill_diameter > 0)) ||
                            (c.has("visible_width") && c.has("visible_height") &&
                             !(c.has("visible_diameter") && c.visible_diameter >= 0));
-    if (c.rotation < 0 && rectangle) {
+    if (c.rotation < 0 && (rectangle || !c.part_holes.empty())) {
         warn(err, c.place, "rotation",
-             "a negative rotation (" + std::to_string(c.rotation) + ") is drawn as 0: the rectangle is not turned; "
-             "use " + std::to_string((static_cast<long long>(c.rotation) % 360 + 360) % 360) + " for that turn");
+             "a negative rotation (" + std::to_string(c.rotation) + ") is drawn as 0: the " +
+                 (rectangle ? "rectangle is" : "part's holes are") + " not turned; use " +
+                 std::to_string((static_cast<long long>(c.rotation) % 360 + 360) % 360) + " for that turn");
     }
 }
 

@@ -269,6 +269,11 @@ TEST(Parts, WarningsSeeTheMountingHoles) {
     EXPECT_EQ(warnings_for(R"("midi": {"location_x": 1.78, "location_y": 0.95, "part": "din5-midi"})", screwed),
               "Warning: project file \"box.json\", section \"box_Main\", component \"midi\": a screw hole of the "
               "part overlaps the top left screw hole\n");
+    // A round part turns only its extra holes; a negative turn leaves them.
+    EXPECT_EQ(warnings_for(R"("midi": {"location_x": 5, "location_y": 5, "part": "din5-midi", "rotation": -90})"),
+              "Warning: project file \"box.json\", section \"box_Main\", component \"midi\", key \"rotation\": a "
+              "negative rotation (-90) is drawn as 0: the part's holes are not turned; use 270 for that turn\n");
+    EXPECT_EQ(warnings_for(R"("jack": {"location_x": 5, "location_y": 5, "part": "pj398sm", "rotation": -90})"), "");
 }
 
 // A socket turned upright near the back's top edge: its upper screw hole
@@ -385,6 +390,14 @@ TEST(Parts, ListingAndTheUsersOwnLibrary) {
     EXPECT_EQ(drawn.status, 0) << drawn.err;
     EXPECT_NE(drawn.out.find(default_inkscape_line + "\nParts file: mine.json\n"), std::string::npos) << drawn.out;
     EXPECT_EQ(elements_starting(read_text(dir / "out/box/box_Main.svg"), "<circle").size(), 1u);
+    // A second library would replace the first.
+    with_parts.insert(with_parts.end(), {"--parts", "mine.json"});
+    const RunResult twice = run_program(with_parts, dir.path());
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_NE(twice.err.find(platform_quotes("Option ‘parts’ must be given once")), std::string::npos) << twice.err;
+    EXPECT_NO_THROW(parse_part_library(R"({"parts": {"a": {"description": "a", "source": "s", "drill_diameter": 5,)"
+                                       R"( "holes": [{"x": 1, "y": 0, "diameter": 2}]}}})",
+                                       "mine.json"));
 }
 
 TEST(Parts, ALibraryTheDrawingCannotUseIsRefused) {
@@ -410,6 +423,11 @@ TEST(Parts, ALibraryTheDrawingCannotUseIsRefused) {
         {R"({"parts": []})", R"(key "parts": expected an object, found array)"},
         {R"({"parts": {}, "extra": 1})", R"(key "extra": not a key of a parts file)"},
         {R"({"parts": )", "not valid JSON"},
+        // A part given twice in one file; the same name on two levels is no
+        // second part.
+        {R"({"parts": {"a": {"description": "d", "source": "s", "drill_diameter": 5}, "b": {"description": "a",)"
+         R"( "source": "s", "drill_diameter": 6}, "a": {"description": "e", "source": "s", "drill_diameter": 7}}})",
+         R"(part "a": the name is given to two parts in this file)"},
     };
     for (const Case& c : cases) {
         try {

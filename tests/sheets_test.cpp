@@ -248,6 +248,16 @@ TEST(Sheets, RefusesAPanelThatFitsNeitherWayBeforeAnyFileIsWritten) {
     EXPECT_TRUE(s.files.empty()) << s.files.size() << " files written";
     // Turned every panel fits (Main, the largest, is 200 x 120 mm).
     EXPECT_EQ(run_sheets({"--sheet", "126x206"}).run.status, 0);
+    // A 70 x 50 mm panel with 3 mm all round fits 76 x 56 exactly, though
+    // its page rounds to 70.0013 mm; a hundredth of a millimetre less does not.
+    TempDir dir;
+    write_text(dir / "small.json", R"({"Generic": {"width": 7, "height": 5}, "a_Main": {}})");
+    const std::string small = (dir / "small.json").string();
+    const Sheets exact = run_sheets({"--sheet", "76x56"}, small);
+    EXPECT_EQ(exact.run.status, 0) << exact.run.err;
+    EXPECT_NE(exact.run.out.find("Placing a_Main on sheet 1 at (3.00, 3.00) mm\n"), std::string::npos) << exact.run.out;
+    EXPECT_EQ(run_sheets({"--sheet", "75.99x56"}, small).run.status, 2);
+    EXPECT_EQ(run_sheets({"--sheet", "76x55.99"}, small).run.status, 2);
 }
 
 TEST(Sheets, RefusesMalformedSizesAndGaps) {

@@ -340,6 +340,22 @@ TEST(Parts, ALabelKeepsItsGapFromItsPartsOutermostHole) {
     }
 }
 
+// The example numbers its knobs and its buttons alike from 1.
+TEST(Parts, TheExampleNumbersKnobsAndButtonsFromOne) {
+    TempDir dir;
+    const RunResult run = run_program({"-j", (source_dir() / "examples/parts_panel.json").string(), "-o", "out", "-m",
+                                       "3", "-b", "50", "--vectorize=false"},
+                                      dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string svg = read_text(dir / "out/parts_panel/box_Main.svg");
+    for (const std::string name : {"Knob", "Button"}) {
+        for (const std::string number : {"1.00", "2.00", "3.00"}) {
+            EXPECT_NE(svg.find(">" + name + " " + number + "</text>"), std::string::npos) << name << " " << number;
+        }
+        EXPECT_EQ(svg.find(">" + name + " 4.00</text>"), std::string::npos) << name;
+    }
+}
+
 TEST(Parts, AnUnknownPartIsAProjectErrorNamingTheNearestPart) {
     struct Case {
         const char* part;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <numeric>
 #include <set>
 #include <optional>
 #include <vector>
@@ -217,22 +218,52 @@ std::optional<PlacedLabel> place_label(Component& c, LabelCounters& counters, co
     return PlacedLabel{c.place, text, ground};
 }
 
-// One line per label and component (or screw) whose hole it lies over.
+// One line per label and component (or screw) whose hole it lies over, at
+// most as many as overlaps are listed. The holes are looked up by their left
+// edge, so that a label meets only the holes beside it.
 void warn_labels_over_holes(const std::vector<PlacedLabel>& labels, const std::vector<PlacedCutout>& cutouts,
-                            const std::vector<Screw>& screws, std::ostream& err) {
+                            const std::vector<Screw>& screws, const Place& section_place, std::ostream& err) {
+    std::vector<std::size_t> by_left(cutouts.size());
+    std::iota(by_left.begin(), by_left.end(), std::size_t{0});
+    std::sort(by_left.begin(), by_left.end(),
+              [&](std::size_t a, std::size_t b) { return cutouts[a].bounds.left < cutouts[b].bounds.left; });
+    double widest = 0;
+    for (const PlacedCutout& c : cutouts) widest = std::max(widest, c.bounds.right - c.bounds.left);
+    std::size_t listed = 0;
+    const auto list = [&](const Place& place, const std::string& problem) {
+        if (++listed <= max_overlaps_listed) warn(err, place, "", problem);
+    };
     for (const PlacedLabel& label : labels) {
         const std::string subject = "the label \"" + label.text + "\" lies over the ";
+        const Bounds own = bounds_of(label.ground);
+        const auto from = std::lower_bound(by_left.begin(), by_left.end(), own.left - widest - slack_px,
+                                           [&](std::size_t i, double x) { return cutouts[i].bounds.left < x; });
+        std::vector<std::size_t> under;
+        for (auto at = from; at != by_left.end() && cutouts[*at].bounds.left <= own.right + slack_px; ++at) {
+            const PlacedCutout& c = cutouts[*at];
+            if (c.bounds.right < own.left - slack_px || c.bounds.bottom < own.top - slack_px ||
+                c.bounds.top > own.bottom + slack_px) {
+                continue;
+            }
+            if (outlines_overlap(label.ground, c.shape, slack_px)) under.push_back(*at);
+        }
+        // In section order, the first hole of each component.
+        std::sort(under.begin(), under.end());
         std::optional<std::size_t> last;
-        for (const PlacedCutout& cutout : cutouts) {
-            if (last == cutout.component || !outlines_overlap(label.ground, cutout.shape, slack_px)) continue;
-            last = cutout.component;
-            warn(err, label.place, "", subject + cutout.kind + " of component \"" + cutout.key + "\"");
+        for (std::size_t i : under) {
+            if (last == cutouts[i].component) continue;
+            last = cutouts[i].component;
+            list(label.place, subject + cutouts[i].kind + " of component \"" + cutouts[i].key + "\"");
         }
         for (const Screw& screw : screws) {
             if (screw.hole.radius > 0 && outlines_overlap(label.ground, screw.hole, slack_px)) {
-                warn(err, label.place, "", subject + screw.corner + " screw hole");
+                list(label.place, subject + screw.corner + " screw hole");
             }
         }
+    }
+    if (listed > max_overlaps_listed) {
+        warn(err, section_place, "",
+             "more labels lie over holes than the " + std::to_string(max_overlaps_listed) + " listed");
     }
 }
 
@@ -334,5 +365,5 @@ void warn_about_section(const std::string& key, const json& section, const BoxSi
         }
     }
     warn_overlaps(cutouts, place, err);
-    warn_labels_over_holes(labels, cutouts, screws, err);
+    warn_labels_over_holes(labels, cutouts, screws, place, err);
 }

@@ -28,7 +28,8 @@ namespace {
 // file or output folder that cannot be used is 2.
 constexpr int status_usage = 1;
 constexpr int status_run_failed = 2;
-// With --strict: the run completed, but some file did not vectorize.
+// With --strict: the run completed, but some file did not vectorize or
+// convert to DXF.
 constexpr int status_vectorization_failed = 3;
 
 int current_year() {
@@ -86,9 +87,15 @@ int run(int argc, char** argv) {
         std::cerr << "Error: cannot write the report to standard output" << std::endl;
         return status_run_failed;
     }
-    if (args.strict && context.failed_vectorizations > 0) {
-        std::cerr << "Vectorization failed for " << context.failed_vectorizations << " of " << context.vectorizations
-                  << " files" << std::endl;
+    if (args.strict && (context.failed_vectorizations > 0 || context.failed_dxf_files > 0)) {
+        if (context.failed_vectorizations > 0) {
+            std::cerr << "Vectorization failed for " << context.failed_vectorizations << " of "
+                      << context.vectorizations << " files" << std::endl;
+        }
+        if (context.failed_dxf_files > 0) {
+            std::cerr << "DXF failed for " << context.failed_dxf_files << " of " << context.dxf_files << " files"
+                      << std::endl;
+        }
         return status_vectorization_failed;
     }
     return 0;

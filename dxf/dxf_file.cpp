@@ -35,6 +35,7 @@ void DxfOutput::feed(const std::string& svg) {
 }
 
 void DxfOutput::commit(const std::string& name, RunContext& context, const Place& place) {
+    ++context.dxf_files;
     if (failure_.empty()) {
         try {
             drawing_.finish();
@@ -42,11 +43,19 @@ void DxfOutput::commit(const std::string& name, RunContext& context, const Place
             failure_ = e.what();
         }
     }
+    // A DXF file left from an earlier run would pass for this drawing's.
+    std::error_code ignored;
     if (!failure_.empty()) {
-        // A DXF file left from an earlier run would pass for this drawing's.
-        std::error_code ignored;
         fs::remove(path_, ignored);
+        ++context.failed_dxf_files;
         context.err << "DXF failed for " << name << ": " << failure_ << " (the SVG is kept)" << std::endl;
+        return;
+    }
+    const DxfCounts counts = drawing_.counts();
+    if (counts.lines + counts.circles + counts.polylines == 0) {
+        // A service takes an empty file for a broken one.
+        fs::remove(path_, ignored);
+        context.out << "No DXF for " << name << ": it has nothing to cut or engrave." << std::endl;
         return;
     }
     text_ += drawing_.take_text();

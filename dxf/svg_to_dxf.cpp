@@ -21,6 +21,10 @@ constexpr double flattening_mm = 0.009;
 // past their clip rectangle are inside it as drawn.
 constexpr double clip_slack_mm = 0.005;
 
+// Half the DXF's written unit (0.001 mm): points closer than this are written
+// as one.
+constexpr double written_slack_mm = 0.0005;
+
 // Millimetres per pixel, from the drawing's own scale.
 double mm_per_px() { return 10.0 / static_cast<double>(cm_to_px); }
 
@@ -87,6 +91,21 @@ bool clip_segment(const std::vector<MmPoint>& polygon, MmPoint& from, MmPoint& t
     from = {origin.x + enter * dir.x, origin.y + enter * dir.y};
     to = {origin.x + leave * dir.x, origin.y + leave * dir.y};
     return true;
+}
+
+// Whether the segment lies on one of the polygon's edges as the DXF writes
+// them: a hatch line there would engrave the recess's outline a second time.
+bool on_an_edge(const std::vector<MmPoint>& polygon, MmPoint from, MmPoint to) {
+    for (std::size_t i = 0; i < polygon.size(); ++i) {
+        const MmPoint a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+        const double edge = std::hypot(b.x - a.x, b.y - a.y);
+        if (edge == 0) continue;
+        if (std::fabs(cross(a, b, from)) / edge <= written_slack_mm &&
+            std::fabs(cross(a, b, to)) / edge <= written_slack_mm) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The id a clip-path="url(#id)" refers to.
@@ -291,6 +310,10 @@ void DxfDrawing::hatch_line(MmPoint from, MmPoint to) {
     // their recess already, so this leaves them as they are.
     for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
         if (!frame->clip.empty() && !clip_segment(frame->clip, from, to)) return;
+    }
+    // The clip rectangle is the recess's outline, which follows the hatch.
+    for (const Frame& frame : frames_) {
+        if (!frame.clip.empty() && on_an_edge(frame.clip, from, to)) return;
     }
     writer().line(DxfLayer::engrave, from, to);
 }

@@ -7,6 +7,7 @@
 #include "panel/layout.hpp"
 #include "panel/outlines.hpp"
 #include "panel/panel.hpp"
+#include "panel/part_holes.hpp"
 #include "panel/screws.hpp"
 
 namespace {
@@ -79,5 +80,9 @@ void warn_about_joints(const std::string& key, const json& section, const BoxSiz
         const Component c = read_component(component_key, *value, place);
         warn_in_strip(c.place, "the cut-out", cutout_outline(c), joints, args.material_thickness, width, height, err);
         warn_in_strip(c.place, "the recess", recess_outline(c), joints, args.material_thickness, width, height, err);
+        for (const Outline& hole : part_hole_outlines(c)) {
+            const std::string what = std::string("a ") + part_hole_name(hole) + " of the part";
+            warn_in_strip(c.place, what.c_str(), hole, joints, args.material_thickness, width, height, err);
+        }
     }
 }

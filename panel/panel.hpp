@@ -47,6 +47,9 @@ struct RunContext {
     // Files handed to the vectorization step, and those it failed to convert.
     int vectorizations = 0;
     int failed_vectorizations = 0;
+    // DXF files begun, and those that could not be made.
+    int dxf_files = 0;
+    int failed_dxf_files = 0;
 };
 
 // Takes `bytes` from the run's write budget; false, taking nothing, when they

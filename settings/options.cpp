@@ -215,7 +215,7 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
          cxxopts::value<std::string>(), "")
         ("sheet-gap", "Gap in mm between panels on a sheet and from its edge",
          cxxopts::value<std::string>()->default_value("3"), "")
-        ("strict", "End with status 3 when any file failed to vectorize",
+        ("strict", "End with status 3 when any file failed to vectorize or to convert to DXF",
          cxxopts::value<bool>()->default_value("false"), "");
     return options;
 }
@@ -266,6 +266,8 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.finger_joints = result["finger-joints"].as<bool>();
     a.finger_width = result["finger-width"].as<float>();
     a.finger_play = result["finger-play"].as<float>();
+    // A second library would silently replace the first.
+    if (result.count("parts") > 1) refuse_value("parts", "given once (one library of your own)");
     if (result.count("parts") > 0) a.parts = result["parts"].as<std::string>();
     a.dxf = result["dxf"].as<bool>();
     a.strict = result["strict"].as<bool>();

@@ -154,10 +154,11 @@ TEST(DxfDrawing, PutsEveryShapeOnItsLayerInMillimetres) {
               (std::vector<std::string>{"0.000", "100.000", "100.000", "0.000"}));
     EXPECT_EQ((std::vector<std::string>(ys.end() - 4, ys.end())),
               (std::vector<std::string>{"50.001", "50.001", "0.000", "0.000"}));
-    // Lines: the one of no length goes, the one past its recess is cut to it.
-    EXPECT_EQ(values_of(dxf, "LINE", "8"), (std::vector<std::string>{"ENGRAVE", "ENGRAVE", "ENGRAVE", "ENGRAVE"}));
-    EXPECT_EQ(values_of(dxf, "LINE", "21"), (std::vector<std::string>{"40.003", "33.994", "33.994", "33.994"}));
-    EXPECT_EQ(values_of(dxf, "LINE", "11"), (std::vector<std::string>{"14.573", "27.914", "26.591", "25.532"}));
+    // Lines: the one of no length goes, and the one on its recess's edge; the
+    // one past its recess is cut to it.
+    EXPECT_EQ(values_of(dxf, "LINE", "8"), (std::vector<std::string>{"ENGRAVE", "ENGRAVE", "ENGRAVE"}));
+    EXPECT_EQ(values_of(dxf, "LINE", "21"), (std::vector<std::string>{"40.003", "33.994", "33.994"}));
+    EXPECT_EQ(values_of(dxf, "LINE", "11"), (std::vector<std::string>{"14.573", "26.591", "25.532"}));
 }
 
 // Hatch lines lie inside their recess, so the clip leaves them as written,
@@ -177,6 +178,25 @@ TEST(DxfDrawing, ClipsHatchLinesToTheirRecess) {
     const double k = 10.0 / 37.795;
     EXPECT_EQ(values_of(dxf, "LINE", "10"), (std::vector<std::string>{dxf_number(10.5 * k), dxf_number(10.5 * k)}));
     EXPECT_EQ(values_of(dxf, "LINE", "11"), (std::vector<std::string>{dxf_number(30.51 * k), dxf_number(30.5 * k)}));
+}
+
+// A hatch line on its recess's outline would engrave that edge twice, once as
+// the line and once as the outline; within the DXF's 0.001 mm it is left out.
+// A hundredth of a pixel (0.0026 mm) inside, it is a line of its own.
+TEST(DxfDrawing, LeavesOutHatchLinesOnTheRecessOutline) {
+    const std::string start = page_start + "<clipPath id=\"c\">\n<rect x=\"10.00\" y=\"10.00\" width=\"20.00\" "
+                                           "height=\"10.00\"/>\n</clipPath>\n<g clip-path=\"url(#c)\">\n";
+    const auto line = [](const char* y) {
+        return std::string("<line x1=\"10.00\" y1=\"") + y + "\" x2=\"30.00\" y2=\"" + y + "\"/>\n";
+    };
+    const std::string outline = "</g>\n<rect x=\"10.00\" y=\"10.00\" width=\"20.00\" height=\"10.00\"/>\n</g></svg>";
+    const std::string dxf =
+        dxf_from_svg(start + line("10.00") + line("10.01") + line("15.00") + line("20.00") + outline, no_font);
+    // y up from the page's foot, 188.98 px below its top; the group moves by 0.5.
+    const double k = 10.0 / 37.795;
+    EXPECT_EQ(values_of(dxf, "LINE", "20"),
+              (std::vector<std::string>{dxf_number((188.98 - 10.51) * k), dxf_number((188.98 - 15.5) * k)}));
+    EXPECT_EQ(count_of(dxf, "\nPOLYLINE\n"), 1);
 }
 
 // A large drawing reaches the converter in pieces; the file is the same.
@@ -307,6 +327,27 @@ TEST(DxfOption, FilesBesideEveryDrawingOnlyWhenAsked) {
     EXPECT_EQ(no_font_run.out.find("Creation of DXF for box_Main"), std::string::npos);
 }
 
+// A layer file with nothing on it (no label in the text pass) gets no DXF:
+// a service takes an empty one for a broken file. An old one goes too.
+TEST(DxfOption, NoFileForADrawingWithNothingToCutOrEngrave) {
+    TempDir dir;
+    write_text(dir / "box.json", project_with(R"("a_Main": {"led": {"location_x": 3, "location_y": 3,)"
+                                              R"( "drill_diameter": 0.5}})"));
+    const fs::path folder = dir / "out" / "box";
+    fs::create_directories(folder);
+    write_text(folder / "a_Main_text.dxf", "left from an earlier run");
+    const RunResult run = run_program({"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "-e", "--dxf",
+                                       "--vectorize=false"},
+                                      dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Creation of SVG for a_Main_text successful.\nNo DXF for a_Main_text: it has "
+                           "nothing to cut or engrave.\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_FALSE(fs::exists(folder / "a_Main_text.dxf"));
+    EXPECT_TRUE(fs::exists(folder / "a_Main_components.dxf"));
+}
+
 // A drawing large enough to reach its file in several pieces keeps both
 // files whole: every hatch line of the SVG is a LINE of the DXF.
 TEST(DxfOption, LargeDrawingsKeepBothFilesWhole) {
@@ -322,7 +363,8 @@ TEST(DxfOption, LargeDrawingsKeepBothFilesWhole) {
     ASSERT_GT(svg.size(), std::size_t{256} << 10);
     EXPECT_TRUE(svg.ends_with("</g></svg>"));
     const std::string dxf = unix_lines(read_text(dir / "out" / "box" / "box_Main.dxf"));
-    EXPECT_EQ(count_of(dxf, "\nLINE\n"), count_of(svg, "<line "));
+    // All but the first, which lies on the recess's top edge.
+    EXPECT_EQ(count_of(dxf, "\nLINE\n"), count_of(svg, "<line ") - 1);
     EXPECT_TRUE(dxf.ends_with("EOF\n"));
     for (const auto& entry : fs::directory_iterator(dir / "out" / "box")) {
         EXPECT_FALSE(entry.path().filename().string().starts_with(".svggenerator-")) << entry.path();

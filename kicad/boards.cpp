@@ -1,6 +1,7 @@
 #include "kicad/boards.hpp"
 
 #include <filesystem>
+#include <iterator>
 #include <set>
 
 #include "kicad/footprint_choice.hpp"
@@ -211,6 +212,12 @@ void add_board(json& project, const BoardItem& base, const json& spec, const Foo
                                                    "; every placed footprint needs a reference of its own");
         }
         merge_component(section, f.reference, board_component(f, *mapping, frame));
+    }
+    // A skipped key whose footprint is not placed (renamed, unmapped) would
+    // otherwise be read as a component without a place.
+    for (auto it = section.begin(); it != section.end();) {
+        const json* skip = it->is_object() ? member(*it, "skip") : nullptr;
+        it = skip != nullptr && *skip == true ? section.erase(it) : std::next(it);
     }
     if (placed.empty()) {
         item.fail_in_board("file", 0, std::string("no footprint on the ") + (back ? "back" : "front") +

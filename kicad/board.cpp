@@ -25,8 +25,9 @@ double number(const SexprNode& list, std::size_t index, const char* what) {
     const std::string& text = list.items[index].atom;
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
-        fail(list.items[index], std::string("(") + list.head() + " …): " + what + " \"" + text + "\" is no number");
+    if (ec != std::errc() || end != text.data() + text.size() || !(std::abs(value) <= max_board_number)) {
+        fail(list.items[index], std::string("(") + list.head() + " …): " + what + " \"" + text +
+                                     "\" is no number between -100000 and 100000");
     }
     return value;
 }
@@ -47,7 +48,7 @@ void read_texts(const SexprNode& list, Footprint& f) {
             const std::string& kind = atom_at(item, 1, "kind");
             if (kind == "reference") f.reference = atom_at(item, 2, "text");
             if (kind == "value") f.value = atom_at(item, 2, "text");
-        } else if (item.head() == "property") {
+        } else if (item.head() == "property" && item.items.size() >= 3) {
             const std::string& name = atom_at(item, 1, "name");
             const std::string& text = atom_at(item, 2, "text");
             if (name == "Reference") {

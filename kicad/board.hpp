@@ -22,6 +22,10 @@ struct Footprint {
     int line = 0;                   // where it starts in the board file
 };
 
+// No board is larger than KiCad's own limit of about two metres; a number
+// far beyond it (mm or degrees) is a broken file.
+constexpr double max_board_number = 100'000;
+
 struct BoardPoint {
     double x = 0;
     double y = 0;

@@ -1,5 +1,6 @@
 #include "kicad/boards.hpp"
 
+#include <cmath>
 #include <filesystem>
 #include <iterator>
 #include <set>
@@ -41,7 +42,9 @@ const json* member(const json& object, const char* key) {
 
 double read_number(const BoardItem& item, const json& object, const char* key, const std::string& named) {
     const json* value = member(object, key);
-    if (value == nullptr || !value->is_number()) item.fail(named, std::string("expected a number for \"") + key + "\"");
+    if (value == nullptr || !value->is_number() || !(std::abs(value->get<double>()) <= max_board_number)) {
+        item.fail(named, std::string("expected a number between -100000 and 100000 for \"") + key + "\"");
+    }
     return value->get<double>();
 }
 
@@ -69,11 +72,11 @@ Mapping read_pattern_target(const BoardItem& item, const std::string& pattern, c
     }
     m.part = value["part"].get<std::string>();
     if (const json* offset = member(value, "offset")) {
-        if (!offset->is_array() || offset->size() != 2 || !(*offset)[0].is_number() || !(*offset)[1].is_number()) {
+        if (!offset->is_array() || offset->size() != 2) {
             item.fail(key, "pattern " + quoted_name(pattern) + ": \"offset\" must be [x, y] in mm");
         }
-        m.offset_x = (*offset)[0].get<double>();
-        m.offset_y = (*offset)[1].get<double>();
+        m.offset_x = read_number(item, json{{"x", (*offset)[0]}}, "x", key);
+        m.offset_y = read_number(item, json{{"y", (*offset)[1]}}, "y", key);
     }
     if (member(value, "rotation") != nullptr) m.angle = read_number(item, value, "rotation", key);
     return m;

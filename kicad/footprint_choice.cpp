@@ -7,7 +7,7 @@ namespace {
 
 bool read_number(std::string_view text, double& value) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
+    return ec == std::errc() && end == text.data() + text.size() && std::abs(value) <= max_board_number;
 }
 
 std::string_view trimmed(std::string_view text) {

@@ -58,6 +58,12 @@ private:
         }
     }
 
+    void count_item(int line) {
+        if (++items_ > limits_.max_items) {
+            throw SexprError(line, "more than " + std::to_string(limits_.max_items) + " items to keep");
+        }
+    }
+
     std::string read_quoted() {
         const int start = line_;
         ++pos_;
@@ -128,6 +134,7 @@ private:
                     ++dropped_depth;
                     continue;
                 }
+                count_item(line);
                 SexprNode child;
                 child.is_list = true;
                 child.line = line;
@@ -139,6 +146,7 @@ private:
             atom.line = line_;
             atom.atom = ch == '"' ? read_quoted() : read_word();
             if (dropped_depth == 0 && !(open.size() == 2 && keep_ && !list->items.empty() && !keep_(list->head()))) {
+                count_item(atom.line);
                 list->items.push_back(std::move(atom));
             }
         }
@@ -149,6 +157,7 @@ private:
     const SexprLimits& limits_;
     std::size_t pos_ = 0;
     int line_ = 1;
+    std::size_t items_ = 0;
 };
 
 }  // namespace

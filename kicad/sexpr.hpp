@@ -27,6 +27,8 @@ struct SexprLimits {
     std::size_t max_bytes = std::size_t{64} << 20;
     int max_depth = 100;
     std::size_t max_token = std::size_t{1} << 20;
+    // Items kept in memory: a board's footprints hold a few hundred thousand.
+    std::size_t max_items = 2'000'000;
 };
 
 // A file that is not a well-formed s-expression, or one past the limits.

@@ -375,6 +375,10 @@ TEST(KicadBoards, TheReaderIsBoundedAndNamesTheLine) {
     EXPECT_EQ(problem("(a\n abcde)", small).first, 2);
     EXPECT_EQ(problem("(a" + std::string(70, ' ') + ")", small).first, 1);
     EXPECT_EQ(problem("(a \"open\n\n)").first, 1) << "a string names the line it starts on";
+    SexprLimits few;
+    few.max_items = 5;
+    EXPECT_EQ(problem("(a b (c d))", few).first, -1) << "exactly the items allowed: a, b, (c …), c, d";
+    EXPECT_EQ(problem("(a b (c d\n e))", few), std::make_pair(2, std::string("more than 5 items to keep")));
     EXPECT_EQ(problem("(a)\n(b)"), std::make_pair(2, std::string("text after the end of the board's list")));
     const SexprNode node = parse_sexpr("(t \"a\\\"b\" (keep 1) (drop (x)) )", [](const std::string& head) {
         return head == "keep";

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <new>
 
+#include "kicad/board_listing.hpp"
+#include "kicad/footprint_map.hpp"
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
 #include "panel/memory_reserve.hpp"
@@ -60,6 +62,11 @@ int run(int argc, char** argv) {
                         std::cout);
         return 0;
     }
+    if (result.count("list-board") > 0) {
+        const FootprintMap shipped = load_shipped_footprint_map(program);
+        print_board_list(result["list-board"].as<std::string>(), &shipped, std::cout);
+        return 0;
+    }
     Arguments args = read_arguments(result);
     print_banner(std::cout);
     print_settings_report(args, std::cout);
@@ -71,6 +78,8 @@ int run(int argc, char** argv) {
     SystemCommandRunner commands;
     RunContext context{std::cout, std::cerr, commands};
     context.parts = &parts;
+    const FootprintMap footprints = load_shipped_footprint_map(program);
+    context.footprints = &footprints;
     BuiltinConverter builtin;
     if (args.vectorizer == "builtin") {
         context.converter = &builtin;

@@ -9,6 +9,7 @@
 #include "joints/flat_panels.hpp"
 #include "joints/joint_warnings.hpp"
 #include "joints/straight_edges.hpp"
+#include "kicad/boards.hpp"
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
 #include "panel/layout.hpp"
@@ -50,6 +51,8 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     const Pass pass{text, components, outline, recess, screw_size_top, screw_size_bottom, screw_head_diameter};
     if (!context.project || context.project_file != json_file) {
         json loaded = load_project(json_file);
+        // Before the parts are resolved, so that the board's parts bring their holes.
+        add_boards(loaded, json_file, context.footprints, context.out);
         resolve_parts(loaded, context.parts, json_file);
         context.project = std::make_shared<const json>(std::move(loaded));
         context.project_file = json_file;

@@ -216,7 +216,9 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("sheet-gap", "Gap in mm between panels on a sheet and from its edge",
          cxxopts::value<std::string>()->default_value("3"), "")
         ("strict", "End with status 3 when any file failed to vectorize or to convert to DXF",
-         cxxopts::value<bool>()->default_value("false"), "");
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("list-board", "List the footprints of a KiCad board file (.kicad_pcb) and the parts they become, and quit",
+         cxxopts::value<std::string>(), "");
     return options;
 }
 

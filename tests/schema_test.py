@@ -8,6 +8,7 @@ given, is the benchmarks' project maker; a small project of it is checked too.""
 import glob
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -73,6 +74,9 @@ def program_status(text):
         path = os.path.join(tmp, "box.json")
         with open(path, "w", encoding="utf-8") as f:
             f.write(text)
+        # The examples' boards, which their "Boards" name beside them.
+        for board in glob.glob(os.path.join(examples_dir, "*.kicad_pcb")):
+            shutil.copy(board, tmp)
         run = subprocess.run([program, "-j", path, "-o", os.path.join(tmp, "out"), "-m", "3", "-b", "50",
                               "--vectorize=false", "--simulate"], capture_output=True, text=True, timeout=120)
         return run.returncode

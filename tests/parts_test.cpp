@@ -282,7 +282,7 @@ TEST(Parts, WarningsSeeTheMountingHoles) {
 TEST(Parts, APartsHolesAreCheckedAgainstTheJoints) {
     const auto warnings_for = [](const std::string& y) {
         TempDir dir;
-        write_text(dir / "box.json", project_with(R"("h_Back": {"midi": {"location_x": 5, "location_y": )" + y +
+        write_text(dir / "box.json", project_with(R"("box_Main": {}, "h_Back": {"midi": {"location_x": 5, "location_y": )" + y +
                                                   R"(, "part": "din5-midi", "rotation": 90}})"));
         Arguments jointed = simulation();
         jointed.finger_joints = true;
@@ -385,8 +385,10 @@ TEST(Parts, ATurnedTabOverlapsANeighbourExactlyWhereItIsDrawn) {
         std::ostringstream out, err;
         RunContext context{out, err, commands};
         context.parts = &shipped();
+        Arguments no_labels = simulation();
+        no_labels.text = false;
         draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, false, false, 0, 0, 0,
-                 simulation(), context);
+                 no_labels, context);
         return err.str();
     };
     const double gap = px(0.05);

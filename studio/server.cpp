@@ -61,6 +61,10 @@ void configure(httplib::Server& server, Studio& studio) {
     server.set_read_timeout(5, 0);
     server.set_write_timeout(5, 0);
     server.set_keep_alive_max_count(100);
+    // An answer goes out as headers and body in two writes; waiting to join
+    // them with a next one would hold every answer back by the peer's
+    // delayed acknowledgement (some 40 ms).
+    server.set_tcp_nodelay(true);
     // Who asks is checked before a body is read.
     server.set_pre_routing_handler([&studio](const httplib::Request& request, httplib::Response& response) {
         StudioRequest checked = studio_request(request);

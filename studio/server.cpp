@@ -9,6 +9,7 @@
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
 #include "parts/location.hpp"
+#include "settings/options.hpp"
 #include "studio/project_store.hpp"
 #include "studio/static_files.hpp"
 #include "studio/token.hpp"
@@ -165,7 +166,11 @@ int run_studio(const cxxopts::ParseResult& result, const std::filesystem::path& 
 
     stop_gracefully_on_interrupt();
     StudioServer server(studio);
-    const int port = server.start(result["port"].as<int>());
+    const int wanted = result["port"].as<int>();
+    if (wanted < 0 || wanted > 65535) {
+        throw cxxopts::exceptions::parsing("Option " + quoted_option("port") + " must be a port from 0 to 65535");
+    }
+    const int port = server.start(wanted);
     const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/?token=" + studio.token;
     out << "Studio: " << address << std::endl;
     if (result["open"].as<bool>()) open_in_browser(address, err);

@@ -198,6 +198,7 @@ void check_asker(const Studio& studio, const StudioRequest& request) {
 
 StudioResponse route(Studio& studio, const StudioRequest& request) {
     check_asker(studio, request);
+    if (request.body.size() > max_body_bytes) throw Refusal{413, "the request body is larger than 16 MiB"};
     if (request.path.starts_with("/api/")) return api(studio, request);
     return page_file(request);
 }

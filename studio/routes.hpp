@@ -10,6 +10,9 @@
 #include "parts/library.hpp"
 #include "studio/studio_settings.hpp"
 
+// 16 MiB is more than any project needs; a larger body gets 413.
+constexpr std::size_t max_body_bytes = std::size_t{16} << 20;
+
 // The studio's state shared by all requests.
 struct Studio {
     StudioStart start;

@@ -23,6 +23,9 @@
 #include "settings/utf8_path.hpp"
 #include "settings/windows_api.hpp"
 #include "vector/builtin_vectorizer.hpp"
+#ifdef SVGGENERATOR_HAVE_STUDIO
+#include "studio/server.hpp"
+#endif
 
 namespace {
 
@@ -66,6 +69,13 @@ int run(int argc, char** argv) {
         const FootprintMap shipped = load_shipped_footprint_map(program);
         print_board_list(result["list-board"].as<std::string>(), &shipped, std::cout);
         return 0;
+    }
+    if (result["studio"].as<bool>()) {
+#ifdef SVGGENERATOR_HAVE_STUDIO
+        return run_studio(result, program, std::cout, std::cerr);
+#else
+        throw cxxopts::exceptions::parsing("this build of the program has no studio (--studio)");
+#endif
     }
     Arguments args = read_arguments(result);
     print_banner(std::cout);

@@ -218,7 +218,12 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("strict", "End with status 3 when any file failed to vectorize or to convert to DXF",
          cxxopts::value<bool>()->default_value("false"), "")
         ("list-board", "List the footprints of a KiCad board file (.kicad_pcb) and the parts they become, and quit",
-         cxxopts::value<std::string>(), "");
+         cxxopts::value<std::string>(), "")
+        ("studio", "Design the box in the browser: serve the studio page on this computer until Ctrl-C",
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("port", "Port of the studio; 0 takes any free port", cxxopts::value<int>()->default_value("0"), "")
+        ("open", "Open the studio's address in the system's browser", cxxopts::value<bool>()->default_value("false"),
+         "");
     return options;
 }
 

@@ -23,6 +23,9 @@ if [ "${1:-}" = "--tests" ]; then
     # pixels by pdftoppm (poppler-utils).
     packages+=(libgtest-dev libxml2-utils python3-jsonschema dpkg-dev clang libclang-rt-14-dev
                fontconfig fonts-liberation2 python3-numpy python3-ezdxf librecad xvfb poppler-utils)
+    # The studio's browser test drives Debian's chromium with playwright-core,
+    # which npm installs from tests/browser's lock file.
+    packages+=(chromium nodejs npm)
     # The Windows build: the MinGW-w64 cross compiler (POSIX threads), windres
     # for the manifest, GoogleTest's sources to build for Windows, and Wine to
     # run the tests. Wine's recommended extras (fonts, 32-bit Wine) are not needed.

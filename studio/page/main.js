@@ -27,6 +27,7 @@ const state = {
   lastPanels: {},
   ignoredEtag: null,
   saving: false,
+  saves: 0, // a poll that overlapped a save may carry the etag from before it
 };
 const history = new History();
 
@@ -89,11 +90,14 @@ function show(result, version) {
   panels.setPictures(state.lastPanels);
   panels.placeMarks(state.project, state.selected);
   showWarnings($('#warnings'), result.warnings || [], select);
-  showSheets($('#sheets'), result.sheets);
   $('#tab-sheets').textContent = result.sheets && result.sheets.length ? `Sheets (${result.sheets.length})` : 'Sheets';
-  // The 3D box follows too, a moment after the picture, so a drag stays quick.
+  // The 3D box and the sheets follow too, a moment after the panels while a
+  // drag goes on, so that each step's picture comes first.
   clearTimeout(box3dTimer);
-  box3dTimer = setTimeout(() => box3d.update(boxSize(), state.lastPanels), inFlight && dirty ? 150 : 0);
+  box3dTimer = setTimeout(() => {
+    box3d.update(boxSize(), state.lastPanels);
+    showSheets($('#sheets'), result.sheets);
+  }, dirty ? 150 : 0);
   requestAnimationFrame(() => setTimeout(() => {
     const now = performance.now();
     for (const [v, t] of stepStarted) {
@@ -272,6 +276,7 @@ function redo() {
 // ---- saving, and edits from outside
 async function save(etag = state.etag) {
   state.saving = true;
+  state.saves += 1;
   const text = JSON.stringify(state.project);
   try {
     const result = await api.saveProject(state.project, etag);
@@ -315,9 +320,12 @@ async function load() {
 
 async function poll() {
   if (state.saving || !state.etag) return;
+  const saves = state.saves;
+  const loaded = state.etag;
   try {
     const { etag } = await api.getStatus();
-    if (etag !== state.etag && etag !== state.ignoredEtag && !state.saving) showConflict('outside', etag);
+    if (state.saving || saves !== state.saves || loaded !== state.etag) return;
+    if (etag !== state.etag && etag !== state.ignoredEtag) showConflict('outside', etag);
   } catch {
     // The studio may be restarting; the next poll tries again.
   }

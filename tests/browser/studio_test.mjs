@@ -29,6 +29,7 @@ const studio = await startStudio(binary, ['--studio', '-j', projectFile, '-o', p
 const browser = await launchChromium(tmp);
 try {
   const page = await browser.newPage();
+  page.setDefaultTimeout(8000);
   page.on('pageerror', (error) => { failures += 1; console.log(`FAIL page error: ${error.message}`); });
   await page.goto(studio.url);
   await page.waitForSelector('[data-panel="box_Main"] svg');
@@ -117,9 +118,9 @@ try {
   const exported = path.join(tmp, 'out', 'box');
   const words = splitCommand(command);
   const at = words.indexOf('-o') >= 0 ? words.indexOf('-o') : words.indexOf('--output-directory');
-  check(at > 0 && path.resolve(words[at + 1]) === path.join(tmp, 'out'), `the command writes to the output folder: ${command}`);
+  check(at > 0 && path.resolve(tmp, words[at + 1]) === path.join(tmp, 'out'), `the command writes to the output folder: ${command}`);
   words[at + 1] = path.join(tmp, 'cli');
-  const run = spawnSync(binary, words.slice(1), { cwd: tmp, encoding: 'utf8' });
+  const run = spawnSync(binary, words.slice(1), { cwd: tmp, encoding: 'utf8', timeout: 60000 });
   check(run.status === 0, `the command line runs: ${run.stderr.trim().split('\n').pop()}`);
   const names = fs.readdirSync(exported).sort();
   const cliNames = fs.readdirSync(path.join(tmp, 'cli', 'box')).sort();

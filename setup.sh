@@ -12,6 +12,9 @@ set -euo pipefail
 # install time, and the picture tool tools/preview.
 packages=(cmake g++ make libcxxopts-dev nlohmann-json3-dev libstb-dev libfontconfig-dev fonts-dejavu-core
           help2man gzip python3 python3-pil librsvg2-bin)
+# The studio: its HTTP server (cpp-httplib, with pkg-config to find it) and
+# three.js for its 3D view, both built into the program.
+packages+=(libcpp-httplib-dev pkg-config libjs-three)
 windows_packages=()
 if [ "${1:-}" = "--tests" ]; then
     # clang and libclang-rt-14-dev (its sanitizer and libFuzzer runtimes) build

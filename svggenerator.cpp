@@ -21,6 +21,9 @@
 #include "settings/utf8_path.hpp"
 #include "settings/windows_api.hpp"
 #include "vector/builtin_vectorizer.hpp"
+#ifdef SVGGENERATOR_HAVE_STUDIO
+#include "studio/server.hpp"
+#endif
 
 namespace {
 
@@ -58,6 +61,13 @@ int run(int argc, char** argv) {
         print_part_list(load_run_library(program, result.count("parts") > 0 ? result["parts"].as<std::string>() : ""),
                         std::cout);
         return 0;
+    }
+    if (result["studio"].as<bool>()) {
+#ifdef SVGGENERATOR_HAVE_STUDIO
+        return run_studio(result, program, std::cout, std::cerr);
+#else
+        throw cxxopts::exceptions::parsing("this build of the program has no studio (--studio)");
+#endif
     }
     Arguments args = read_arguments(result);
     print_banner(std::cout);

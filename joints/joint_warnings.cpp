@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "joints/finger_edges.hpp"
+#include "panel/design_warning.hpp"
 #include "panel/frame.hpp"
 #include "panel/layout.hpp"
 #include "panel/outlines.hpp"
@@ -15,7 +16,7 @@ namespace {
 constexpr double slack_px = 0.01;
 
 void warn(std::ostream& err, const Place& place, const std::string& problem) {
-    err << "Warning: " << describe_place(place, "") << ": " << problem << std::endl;
+    write_design_warning(err, place, "", problem);
 }
 
 std::string cm_text(float mm) { return format_float_as_str(mm / 10.0f, 2); }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "panel/design_warning.hpp"
 #include "panel/edit_distance.hpp"
 #include "panel/frame.hpp"
 #include "panel/layout.hpp"
@@ -28,7 +29,7 @@ constexpr double slack_px = 0.01;
 constexpr std::size_t max_overlaps_listed = 20;
 
 void warn(std::ostream& err, const Place& place, const std::string& key, const std::string& problem) {
-    err << "Warning: " << describe_place(place, key) << ": " << problem << std::endl;
+    write_design_warning(err, place, key, problem);
 }
 
 bool is_known_key(const std::string& key) {

@@ -216,7 +216,12 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
         ("sheet-gap", "Gap in mm between panels on a sheet and from its edge",
          cxxopts::value<std::string>()->default_value("3"), "")
         ("strict", "End with status 3 when any file failed to vectorize",
-         cxxopts::value<bool>()->default_value("false"), "");
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("studio", "Design the box in the browser: serve the studio page on this computer until Ctrl-C",
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("port", "Port of the studio; 0 takes any free port", cxxopts::value<int>()->default_value("0"), "")
+        ("open", "Open the studio's address in the system's browser", cxxopts::value<bool>()->default_value("false"),
+         "");
     return options;
 }
 

@@ -95,7 +95,7 @@ private:
 // text on to the sheet's DXF drawing too, when there is one.
 class SheetFile : public DrawingSink {
 public:
-    SheetFile(OutputFile& file, const Place& place, const std::string& name, WholeElements* dxf)
+    SheetFile(DrawingSink& file, const Place& place, const std::string& name, WholeElements* dxf)
         : file_(file), place_(place), name_(name), dxf_(dxf) {}
 
     void write(const std::string& text) override {
@@ -119,7 +119,7 @@ public:
     }
 
 private:
-    OutputFile& file_;
+    DrawingSink& file_;
     Place place_;
     std::string name_;
     WholeElements* dxf_;
@@ -149,7 +149,29 @@ void write_panel(const SheetPlan& plan, std::size_t i, const json& project, cons
     sheet.add("</g>", context);
 }
 
+void fill_sheet(const SheetPlan& plan, std::size_t s, const json& project, const BoxSize& box, const Pass& pass,
+                const Arguments& args, const LaserStyle& style, const Place& place, SheetFile& sheet,
+                RunContext& context) {
+    const std::string& first = plan.sections.front();
+    sheet.add(sheet_header(args, section_header(first, box, args, style, Place{args.json_file, first, {}})), context);
+    for (std::size_t i = 0; i < plan.sections.size(); ++i) {
+        if (plan.packing.placements[i].sheet == s) {
+            write_panel(plan, i, project, box, pass, args, style, place, sheet, context);
+        }
+    }
+    sheet.add("\n</svg>", context);
+}
+
 }  // namespace
+
+std::string draw_sheet_text(const SheetPlan& plan, std::size_t s, const json& project, const BoxSize& box,
+                            const Pass& pass, const Arguments& args, const LaserStyle& style, RunContext& context) {
+    TextSink text;
+    const std::string name = sheet_name(s, "");
+    SheetFile sheet(text, Place{args.json_file, "", {}}, name, nullptr);
+    fill_sheet(plan, s, project, box, pass, args, style, Place{args.json_file, "", {}}, sheet, context);
+    return std::move(text.text());
+}
 
 std::string sheet_header(const Arguments& args, const std::string& panel_header) {
     // The sheet is given in mm, so its page is in mm whatever the panels'
@@ -195,15 +217,7 @@ void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box
             dxf_pieces.emplace(*dxf);
         }
         SheetFile sheet(file, place, name, dxf_pieces ? &*dxf_pieces : nullptr);
-        const std::string& first = plan.sections.front();
-        sheet.add(sheet_header(args, section_header(first, box, args, style, Place{args.json_file, first, {}})),
-                  context);
-        for (std::size_t i = 0; i < plan.sections.size(); ++i) {
-            if (plan.packing.placements[i].sheet == s) {
-                write_panel(plan, i, project, box, pass, args, style, place, sheet, context);
-            }
-        }
-        sheet.add("\n</svg>", context);
+        fill_sheet(plan, s, project, box, pass, args, style, place, sheet, context);
         file.commit();
         context.out << "Creation of SVG for " << name << " successful." << std::endl;
         if (dxf) {

@@ -332,6 +332,7 @@ async function poll() {
 }
 
 async function exportFiles() {
+  status('Exporting…');
   try {
     const result = await api.exportRun(state.project);
     $('#export-result').hidden = false;

@@ -25,7 +25,9 @@ function check(condition, what) {
   console.log(`${condition ? 'ok  ' : 'FAIL'} ${what}`);
 }
 
-const studio = await startStudio(binary, ['--studio', '-j', projectFile, '-o', path.join(tmp, 'out'), '-m', '3', '-b', '50']);
+// The builtin converter keeps the export quick (Inkscape takes seconds a panel).
+const studio = await startStudio(binary, ['--studio', '-j', projectFile, '-o', path.join(tmp, 'out'), '-m', '3', '-b', '50',
+  '--vectorizer', 'builtin']);
 const browser = await launchChromium(tmp);
 try {
   const page = await browser.newPage();
@@ -108,12 +110,17 @@ try {
   check(added.length === 1, `the library part is added as ${added[0]}`);
   check((await circles('box_Main')).length > circlesBefore, 'its cut-outs are drawn');
 
+  // A setting changed on the page reaches the drawing and the export.
+  await page.check('[data-setting="recess"]');
+  await drawn();
+  check((await page.$$eval('[data-panel="box_Main"] svg line', (l) => l.length)) > 0, 'the recess setting hatches the panel');
+
   // Save, export, and run the command line the page shows: the same files.
   await page.click('#save');
   await page.waitForFunction(() => document.querySelector('#dirty').textContent === 'Saved');
   check(saved().box_Main[added[0].split('/')[1]].part === 'din5-midi', 'the added part is saved');
   await page.click('#export');
-  await page.waitForSelector('#export-result:not([hidden])');
+  await page.waitForSelector('#export-result:not([hidden])', { timeout: 30000 });
   const command = await page.textContent('#export-command');
   const exported = path.join(tmp, 'out', 'box');
   const words = splitCommand(command);

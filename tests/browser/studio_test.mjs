@@ -10,7 +10,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { launchChromium, startStudio, splitCommand, sleep } from './studio_support.mjs';
 
-const [binary, source] = process.argv.slice(2);
+const [binary, source] = process.argv.slice(2).map((a) => path.resolve(a));
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), 'studio-test-'));
 const projectFile = path.join(tmp, 'box.json');
 const project = JSON.parse(fs.readFileSync(path.join(source, 'examples/midi_controller.json'), 'utf8'));

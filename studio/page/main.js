@@ -27,13 +27,14 @@ const state = {
   lastPanels: {},
   ignoredEtag: null,
   saving: false,
+  dragging: false,
   saves: 0, // a poll that overlapped a save may carry the etag from before it
 };
 const history = new History();
 
 // For the browser test and the benchmark: which edit is drawn, and how long
 // each drag step took from the pointer's move to its picture on screen.
-const stats = { version: 0, drawnVersion: 0, renders: 0, stepTimes: [] };
+const stats = { version: 0, drawnVersion: 0, renders: 0, stepTimes: [], requestTimes: [] };
 window.studio = { state, stats };
 const stepStarted = new Map();
 
@@ -69,7 +70,9 @@ async function renderNext() {
   inFlight = true;
   const version = stats.version;
   try {
+    const sent = performance.now();
     const result = await api.render(state.project);
+    stats.requestTimes.push(performance.now() - sent);
     show(result, version);
     $('#render-error').hidden = true;
   } catch (error) {
@@ -97,7 +100,7 @@ function show(result, version) {
   box3dTimer = setTimeout(() => {
     box3d.update(boxSize(), state.lastPanels);
     showSheets($('#sheets'), result.sheets);
-  }, dirty ? 150 : 0);
+  }, dirty || state.dragging ? 150 : 0);
   requestAnimationFrame(() => setTimeout(() => {
     const now = performance.now();
     for (const [v, t] of stepStarted) {
@@ -229,6 +232,7 @@ enableDrag($('#panels'), {
     if (!c) return null;
     history.record(state.project);
     select(id);
+    state.dragging = true;
     return { x: Number(c.location_x), y: Number(c.location_y) };
   },
   move: (id, x, y) => {
@@ -239,6 +243,7 @@ enableDrag($('#panels'), {
     changed();
   },
   finish: () => {
+    state.dragging = false;
     history.dropIfSame(state.project);
     refresh();
   },

@@ -100,13 +100,18 @@ export class BoxView {
     this.ready = null;
   }
 
+  // Without WebGL or three.js the rest of the page works on: the view says why.
   async start() {
     try {
       await loadThree();
+      this.build();
     } catch (error) {
+      this.renderer = null;
       this.root.textContent = `3D view unavailable: ${error.message}`;
-      return;
     }
+  }
+
+  build() {
     const { clientWidth: w, clientHeight: h } = this.root;
     this.scene = new THREE.Scene();
     this.scene.background = new THREE.Color(0xf4f1ea);

@@ -144,9 +144,15 @@ try {
   await page.click('#keep');
 
   if (process.env.STUDIO_SCREENSHOT === '1') {
-    await page.click('[data-setting="finger-joints"]');
-    await drawn();
+    await page.uncheck('[data-setting="recess"]');
+    await page.check('[data-setting="finger-joints"]');
+    await page.click('[data-component="box_Main/pot2"]');
+    await page.fill('#inspector input[name="location_x"]', '6');
+    await page.press('#inspector input[name="location_x"]', 'Enter');
+    await page.click('#zoom-out');
     await page.click('[data-component="box_Main/encoder1"]');
+    await drawn();
+    await page.$eval('#right', (right) => { right.scrollTop = 0; });
     await sleep(600);
     await page.screenshot({ path: path.join(source, 'docs/studio.png') });
     console.log('wrote docs/studio.png');

@@ -137,8 +137,9 @@ try {
   check(differing.length === 0, `every exported file equals the command line's byte for byte${differing.length ? `: not ${differing}` : ''}`);
 
   // Another program changes the file: the page says so.
-  await sleep(20);
-  fs.writeFileSync(projectFile, JSON.stringify({ ...saved(), Notes: 'edited elsewhere' }));
+  // Written aside and renamed over it, as editors save.
+  fs.writeFileSync(`${projectFile}.new`, JSON.stringify({ ...saved(), Notes: 'edited elsewhere' }));
+  fs.renameSync(`${projectFile}.new`, projectFile);
   await page.waitForSelector('#conflict:not([hidden])', { timeout: 6000 });
   check((await page.textContent('#conflict-text')).includes('changed by another program'), 'an edit from outside is announced');
   await page.click('#keep');

@@ -110,6 +110,20 @@ try {
   check(added.length === 1, `the library part is added as ${added[0]}`);
   check((await circles('box_Main')).length > circlesBefore, 'its cut-outs are drawn');
 
+  // The inspector renames a component, adds a section and sets the box's width.
+  await page.click('[data-component="box_Main/fader1"]');
+  await page.fill('#inspector input[name="component-key"]', 'fader_volume');
+  await page.press('#inspector input[name="component-key"]', 'Enter');
+  await page.selectOption('select[name="section-kind"]', '_Bottom');
+  await page.click('#add-section');
+  await page.fill('input[name="box-width"]', '21');
+  await page.press('input[name="box-width"]', 'Enter');
+  await drawn();
+  check(await page.$('[data-component="box_Main/fader_volume"]') && !(await page.$('[data-component="box_Main/fader1"]')),
+    'a renamed component keeps its handle under the new key');
+  check(await page.getAttribute('[data-panel="box_Bottom"] svg', 'width') === '793.69'
+    && await page.getAttribute('[data-panel="box_Main"] svg', 'width') === '793.69', 'a new _Bottom panel, and both 21 cm wide');
+
   // A setting changed on the page reaches the drawing and the export.
   await page.check('[data-setting="recess"]');
   await drawn();
@@ -118,7 +132,10 @@ try {
   // Save, export, and run the command line the page shows: the same files.
   await page.click('#save');
   await page.waitForFunction(() => document.querySelector('#dirty').textContent === 'Saved');
-  check(saved().box_Main[added[0].split('/')[1]].part === 'din5-midi', 'the added part is saved');
+  file = saved();
+  check(file.box_Main[added[0].split('/')[1]].part === 'din5-midi', 'the added part is saved');
+  check(JSON.stringify(file.box_Main.fader_volume) === JSON.stringify(project.box_Main.fader1) && !file.box_Main.fader1
+    && JSON.stringify(file.box_Bottom) === '{}' && file.Generic.width === 21, 'the rename, the section and the width are saved');
   await page.click('#export');
   await page.waitForSelector('#export-result:not([hidden])', { timeout: 30000 });
   const command = await page.textContent('#export-command');

@@ -34,9 +34,7 @@ struct StudioRequest {
 
 struct StudioResponse {
     int status = 200;
-    // With the charset, Debian's cpp-httplib leaves the answer uncompressed:
-    // its brotli at the highest quality tripled a render's time.
-    std::string content_type = "application/json; charset=utf-8";
+    std::string content_type = "application/json";
     std::string body;
     std::string_view static_body;  // a built-in file, not copied; used when `body` is empty
     std::vector<std::pair<std::string, std::string>> headers;

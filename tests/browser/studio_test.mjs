@@ -175,6 +175,16 @@ try {
     await page.screenshot({ path: path.join(source, 'docs/studio.png') });
     console.log('wrote docs/studio.png');
   }
+
+  // Leaving with unsaved changes asks first.
+  await page.click('[data-component="box_Main/pot3"]');
+  await pressed(['ArrowDown']);
+  const asked = new Promise((resolve) => {
+    page.once('dialog', (dialog) => { resolve(dialog.type()); dialog.accept(); });
+    setTimeout(() => resolve('no dialog'), 3000);
+  });
+  await page.close({ runBeforeUnload: true });
+  check(await asked === 'beforeunload', 'leaving with unsaved changes asks first');
 } catch (error) {
   failures += 1;
   console.log(`FAIL ${error.stack || error}`);

@@ -10,6 +10,7 @@
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
 #include "parts/location.hpp"
+#include "settings/options.hpp"
 #include "studio/project_store.hpp"
 #include "studio/static_files.hpp"
 #include "studio/token.hpp"
@@ -73,6 +74,10 @@ void configure(httplib::Server& server, Studio& studio) {
     server.set_read_timeout(5, 0);
     server.set_write_timeout(5, 0);
     server.set_keep_alive_max_count(100);
+    // An answer goes out as headers and body in two writes; waiting to join
+    // them with a next one would hold every answer back by the peer's
+    // delayed acknowledgement (some 40 ms).
+    server.set_tcp_nodelay(true);
     // Who asks is checked before a body is read.
     server.set_pre_routing_handler([&studio](const httplib::Request& request, httplib::Response& response) {
         StudioRequest checked = studio_request(request);
@@ -173,7 +178,11 @@ int run_studio(const cxxopts::ParseResult& result, const std::filesystem::path& 
 
     stop_gracefully_on_interrupt();
     StudioServer server(studio);
-    const int port = server.start(result["port"].as<int>());
+    const int wanted = result["port"].as<int>();
+    if (wanted < 0 || wanted > 65535) {
+        throw cxxopts::exceptions::parsing("Option " + quoted_option("port") + " must be a port from 0 to 65535");
+    }
+    const int port = server.start(wanted);
     const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/?token=" + studio.token;
     out << "Studio: " << address << std::endl;
     if (result["open"].as<bool>()) open_in_browser(address, err);

@@ -33,6 +33,11 @@ if [ "${1:-}" = "--tests" ]; then
     # and the footprint map's offsets are checked against the footprint files.
     # Data only: KiCad itself, which they recommend, is not needed.
     data_packages=(kicad-demos kicad-footprints)
+    # The studio's browser test drives Debian's chromium with playwright-core,
+    # which npm installs from tests/browser's lock file. A Node.js installed
+    # from elsewhere brings its own npm, and Debian's npm would conflict with it.
+    packages+=(chromium)
+    command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
     # The Windows build: the MinGW-w64 cross compiler (POSIX threads), windres
     # for the manifest, GoogleTest's sources to build for Windows, and Wine to
     # run the tests. Wine's recommended extras (fonts, 32-bit Wine) are not needed.

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <new>
 
+#include "kicad/board_listing.hpp"
+#include "kicad/footprint_map.hpp"
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
 #include "panel/memory_reserve.hpp"
@@ -23,6 +25,9 @@
 #include "settings/utf8_path.hpp"
 #include "settings/windows_api.hpp"
 #include "vector/builtin_vectorizer.hpp"
+#ifdef SVGGENERATOR_HAVE_STUDIO
+#include "studio/server.hpp"
+#endif
 
 namespace {
 
@@ -30,7 +35,8 @@ namespace {
 // file or output folder that cannot be used is 2.
 constexpr int status_usage = 1;
 constexpr int status_run_failed = 2;
-// With --strict: the run completed, but some file did not vectorize.
+// With --strict: the run completed, but some file did not vectorize or
+// convert to DXF.
 constexpr int status_vectorization_failed = 3;
 
 int current_year() {
@@ -61,6 +67,18 @@ int run(int argc, char** argv) {
                         std::cout);
         return 0;
     }
+    if (result.count("list-board") > 0) {
+        const FootprintMap shipped = load_shipped_footprint_map(program);
+        print_board_list(result["list-board"].as<std::string>(), &shipped, std::cout);
+        return 0;
+    }
+    if (result["studio"].as<bool>()) {
+#ifdef SVGGENERATOR_HAVE_STUDIO
+        return run_studio(result, program, std::cout, std::cerr);
+#else
+        throw cxxopts::exceptions::parsing("this build of the program has no studio (--studio)");
+#endif
+    }
     Arguments args = read_arguments(result);
     print_banner(std::cout);
     print_settings_report(args, std::cout);
@@ -72,6 +90,8 @@ int run(int argc, char** argv) {
     SystemCommandRunner commands;
     RunContext context{std::cout, std::cerr, commands};
     context.parts = &parts;
+    const FootprintMap footprints = load_shipped_footprint_map(program);
+    context.footprints = &footprints;
     BuiltinConverter builtin;
     if (args.vectorizer == "builtin") {
         context.converter = &builtin;
@@ -95,9 +115,15 @@ int run(int argc, char** argv) {
         std::cerr << "Error: cannot write the report to standard output" << std::endl;
         return status_run_failed;
     }
-    if (args.strict && context.failed_vectorizations > 0) {
-        std::cerr << "Vectorization failed for " << context.failed_vectorizations << " of " << context.vectorizations
-                  << " files" << std::endl;
+    if (args.strict && (context.failed_vectorizations > 0 || context.failed_dxf_files > 0)) {
+        if (context.failed_vectorizations > 0) {
+            std::cerr << "Vectorization failed for " << context.failed_vectorizations << " of "
+                      << context.vectorizations << " files" << std::endl;
+        }
+        if (context.failed_dxf_files > 0) {
+            std::cerr << "DXF failed for " << context.failed_dxf_files << " of " << context.dxf_files << " files"
+                      << std::endl;
+        }
         return status_vectorization_failed;
     }
     return 0;

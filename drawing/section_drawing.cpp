@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 
+#include "graphics/graphics_drawing.hpp"
 #include "joints/outline_path.hpp"
 #include "panel/cutouts.hpp"
 #include "panel/errors.hpp"
@@ -52,6 +53,7 @@ void check_document_size(const SectionDocument& doc, const Place& place) {
 // Draws the selected layers of one component.
 void draw_component(Component& component, const Pass& pass, const Arguments& args, const LaserStyle& style,
                     SectionDocument& doc, std::ostream& out) {
+    const ComponentGraphics graphics = read_graphics(component);
     try {
         if (pass.components) {
             draw_cutout(component, style, doc.svg);
@@ -61,6 +63,7 @@ void draw_component(Component& component, const Pass& pass, const Arguments& arg
         }
         if (pass.text) {
             draw_label(component, style, doc, out, args.whole_label_numbers);
+            draw_graphics(graphics, component, style, whole_font_size(args.font_size), doc.svg);
         }
     } catch (const UnwritableNumber& e) {
         fail_at(component.place, "", e.what());

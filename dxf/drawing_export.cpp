@@ -32,11 +32,17 @@ void DrawingExport::commit(const std::string& name, RunContext& context, const P
             failure_ = e.what();
         }
     }
+    count(context, !failure_.empty());
+    // A file left from an earlier run would pass for this drawing's.
+    std::error_code ignored;
     if (!failure_.empty()) {
-        // A file left from an earlier run would pass for this drawing's.
-        std::error_code ignored;
         fs::remove(path_, ignored);
         context.err << format_ << " failed for " << name << ": " << failure_ << " (the SVG is kept)" << std::endl;
+        return;
+    }
+    if (holds_nothing()) {
+        fs::remove(path_, ignored);
+        context.out << "No " << format_ << " for " << name << ": it has nothing to cut or engrave." << std::endl;
         return;
     }
     refuse_overwriting_project(path_, place.file, place);

@@ -33,6 +33,11 @@ private:
     virtual std::string convert(std::string_view svg) = 0;
     // The rest of the file's text once the drawing is whole.
     virtual std::string finish() = 0;
+    // True when the finished file has nothing to cut or engrave: a service
+    // takes an empty file for a broken one, so none is written.
+    virtual bool holds_nothing() const { return false; }
+    // Counts the file among the run's files of its kind, and its failure.
+    virtual void count(RunContext& /*context*/, bool /*failed*/) const {}
 
     std::filesystem::path path_;
     std::string format_;

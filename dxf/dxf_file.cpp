@@ -27,3 +27,13 @@ std::string DxfOutput::finish() {
     drawing_.finish();
     return drawing_.take_text();
 }
+
+bool DxfOutput::holds_nothing() const {
+    const DxfCounts counts = drawing_.counts();
+    return counts.lines + counts.circles + counts.polylines == 0;
+}
+
+void DxfOutput::count(RunContext& context, bool failed) const {
+    ++context.dxf_files;
+    if (failed) ++context.failed_dxf_files;
+}

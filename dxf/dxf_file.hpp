@@ -37,6 +37,8 @@ public:
 private:
     std::string convert(std::string_view svg) override;
     std::string finish() override;
+    bool holds_nothing() const override;
+    void count(RunContext& context, bool failed) const override;
 
     DxfDrawing drawing_;
 };

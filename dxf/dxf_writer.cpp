@@ -141,21 +141,29 @@ void DxfWriter::circle(DxfLayer layer, MmPoint centre, double radius) {
 }
 
 void DxfWriter::closed_polyline(DxfLayer layer, const std::vector<MmPoint>& corners) {
+    polyline(layer, corners, true);
+}
+
+void DxfWriter::open_polyline(DxfLayer layer, const std::vector<MmPoint>& points) {
+    polyline(layer, points, false);
+}
+
+void DxfWriter::polyline(DxfLayer layer, const std::vector<MmPoint>& corners, bool closed) {
     // Corners that round to the same place as the one before are one corner.
     std::vector<MmPoint> kept;
     for (const MmPoint& p : corners) {
         if (kept.empty() || !same_text(kept.back(), p)) kept.push_back(p);
     }
-    while (kept.size() > 1 && same_text(kept.back(), kept.front())) kept.pop_back();
-    if (kept.size() < 3) return;
-    std::string key = "P";
+    while (closed && kept.size() > 1 && same_text(kept.back(), kept.front())) kept.pop_back();
+    if (kept.size() < (closed ? 3u : 2u)) return;
+    std::string key = closed ? "P" : "O";
     for (const MmPoint& p : kept) key += ' ' + point_key(p);
     if (!first_time(layer, key)) return;
     group(text_, 0, "POLYLINE");
     group(text_, 8, layer_name(layer));
     group(text_, 66, "1");
     point(text_, 10, {0, 0});
-    group(text_, 70, "1");
+    group(text_, 70, closed ? "1" : "0");
     for (const MmPoint& p : kept) {
         group(text_, 0, "VERTEX");
         group(text_, 8, layer_name(layer));

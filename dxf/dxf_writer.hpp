@@ -41,6 +41,8 @@ public:
     void circle(DxfLayer layer, MmPoint centre, double radius);
     // A closed outline through the corners; the last joins the first.
     void closed_polyline(DxfLayer layer, const std::vector<MmPoint>& corners);
+    // An open line through the points, such as an engraved arc.
+    void open_polyline(DxfLayer layer, const std::vector<MmPoint>& points);
     // Ends the entities and the file; nothing may be added after it.
     void finish();
 
@@ -50,6 +52,7 @@ public:
 private:
     bool first_time(DxfLayer layer, const std::string& key);
     void counted(DxfLayer layer);
+    void polyline(DxfLayer layer, const std::vector<MmPoint>& points, bool closed);
 
     std::string text_;
     std::unordered_set<std::string> written_;

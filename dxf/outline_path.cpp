@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <numbers>
 #include <stdexcept>
 #include <string>
 
@@ -68,9 +69,58 @@ double length(Pt p) { return std::hypot(p.x, p.y); }
 
 Pt pt(MmPoint p) { return {p.x, p.y}; }
 
+// The points of an SVG arc from `from` to `to` (in the path's own units),
+// flattened about its centre there so that, once mapped by `to_mm`, no chord
+// strays more than `tolerance` mm from the arc. The last point is `to`.
+std::vector<Pt> arc_points(Pt from, double rx, double ry, double x_axis_degrees, bool large, bool sweep, Pt to,
+                           const Affine& to_mm, double tolerance) {
+    if (rx == 0 || ry == 0) return {to};
+    const double phi = x_axis_degrees * std::numbers::pi / 180.0;
+    const double cos_p = std::cos(phi), sin_p = std::sin(phi);
+    // The endpoint form to the centre form (SVG 1.1, appendix F.6.5).
+    const Pt half{(from.x - to.x) / 2, (from.y - to.y) / 2};
+    const Pt p{cos_p * half.x + sin_p * half.y, -sin_p * half.x + cos_p * half.y};
+    rx = std::fabs(rx);
+    ry = std::fabs(ry);
+    const double grow = p.x * p.x / (rx * rx) + p.y * p.y / (ry * ry);
+    if (grow > 1) {
+        rx *= std::sqrt(grow);
+        ry *= std::sqrt(grow);
+    }
+    const double num = rx * rx * ry * ry - rx * rx * p.y * p.y - ry * ry * p.x * p.x;
+    const double den = rx * rx * p.y * p.y + ry * ry * p.x * p.x;
+    double k = den > 0 ? std::sqrt(std::max(0.0, num / den)) : 0;
+    if (large == sweep) k = -k;
+    const Pt c_prime{k * rx * p.y / ry, -k * ry * p.x / rx};
+    const Pt centre{cos_p * c_prime.x - sin_p * c_prime.y + (from.x + to.x) / 2,
+                    sin_p * c_prime.x + cos_p * c_prime.y + (from.y + to.y) / 2};
+    const auto angle = [](double ux, double uy) { return std::atan2(uy, ux); };
+    const double start = angle((p.x - c_prime.x) / rx, (p.y - c_prime.y) / ry);
+    double delta = angle((-p.x - c_prime.x) / rx, (-p.y - c_prime.y) / ry) - start;
+    if (sweep && delta < 0) delta += 2 * std::numbers::pi;
+    if (!sweep && delta > 0) delta -= 2 * std::numbers::pi;
+    // A chord of angle a on radius r strays r (1 - cos(a / 2)) from it.
+    const double r_mm = std::max(rx, ry) * std::sqrt(std::fabs(to_mm.a * to_mm.d - to_mm.b * to_mm.c));
+    const double spread = r_mm * delta * delta / 8;
+    int n = 1;
+    if (spread > tolerance) {
+        const double pieces = std::ceil(std::sqrt(spread / tolerance));
+        n = pieces < max_pieces ? static_cast<int>(pieces) : max_pieces;
+    }
+    std::vector<Pt> points;
+    points.reserve(static_cast<std::size_t>(n));
+    for (int i = 1; i <= n; ++i) {
+        const double t = start + delta * i / n;
+        const Pt q{rx * std::cos(t), ry * std::sin(t)};
+        points.push_back(i == n ? to : Pt{cos_p * q.x - sin_p * q.y + centre.x, sin_p * q.x + cos_p * q.y + centre.y});
+    }
+    return points;
+}
+
+
 class Flattener : public PathPieces {
 public:
-    explicit Flattener(double tolerance) : tolerance_(tolerance) {}
+    Flattener(double tolerance, bool open_allowed) : tolerance_(tolerance), open_allowed_(open_allowed) {}
 
     void move(MmPoint p) override {
         end_subpath(false);
@@ -98,7 +148,7 @@ public:
     }
     void close() override { end_subpath(true); }
 
-    std::vector<std::vector<MmPoint>> finish() {
+    std::vector<PathLine> finish() {
         end_subpath(false);
         return std::move(outlines_);
     }
@@ -115,12 +165,14 @@ private:
         if (current_.size() > 1) {
             const Pt first = current_.front(), last = current_.back();
             // Ending where it began closes an outline as well as "Z" does.
-            if (!closed && length(last - first) > 0.0005) {
+            const bool open = !closed && length(last - first) > 0.0005;
+            if (open && !open_allowed_) {
                 throw std::runtime_error("an open outline cannot be cut; every outline must be closed");
             }
-            std::vector<MmPoint> outline;
-            outline.reserve(current_.size());
-            for (const Pt& p : current_) outline.push_back({p.x, p.y});
+            PathLine outline;
+            outline.closed = !open;
+            outline.points.reserve(current_.size());
+            for (const Pt& p : current_) outline.points.push_back({p.x, p.y});
             outlines_.push_back(std::move(outline));
         }
         // After "Z" the pen stands at the start of the subpath just closed.
@@ -131,13 +183,14 @@ private:
     }
 
     double tolerance_;
+    bool open_allowed_;
     std::vector<Pt> current_;
-    std::vector<std::vector<MmPoint>> outlines_;
+    std::vector<PathLine> outlines_;
 };
 
 }  // namespace
 
-void read_path(std::string_view d, const Affine& to_mm, PathPieces& out) {
+void read_path(std::string_view d, const Affine& to_mm, PathPieces& out, double arc_tolerance_mm) {
     PathReader reader(d);
     const auto mm = [&to_mm](Pt p) { return MmPoint{to_mm.x_of(p.x, p.y), to_mm.y_of(p.x, p.y)}; };
     Pt pen, start, last_control;
@@ -197,8 +250,17 @@ void read_path(std::string_view d, const Affine& to_mm, PathPieces& out) {
                 out.close();
                 pen = start;
                 break;
-            case 'A':
-                throw std::runtime_error("cannot draw arcs of path data");
+            case 'A': {
+                const double rx = reader.number(), ry = reader.number(), turn = reader.number();
+                const bool large = reader.number() != 0;
+                const bool sweep = reader.number() != 0;
+                const Pt from = pen;
+                pen = read_point();
+                for (const Pt& p : arc_points(from, rx, ry, turn, large, sweep, pen, to_mm, arc_tolerance_mm)) {
+                    out.line(mm(p));
+                }
+                break;
+            }
             default:
                 throw std::runtime_error(std::string("unknown path command '") + cmd + "'");
         }
@@ -207,7 +269,15 @@ void read_path(std::string_view d, const Affine& to_mm, PathPieces& out) {
 }
 
 std::vector<std::vector<MmPoint>> closed_outlines(std::string_view d, const Affine& to_mm, double tolerance_mm) {
-    Flattener out(tolerance_mm);
-    read_path(d, to_mm, out);
+    Flattener out(tolerance_mm, false);
+    read_path(d, to_mm, out, tolerance_mm);
+    std::vector<std::vector<MmPoint>> outlines;
+    for (PathLine& line : out.finish()) outlines.push_back(std::move(line.points));
+    return outlines;
+}
+
+std::vector<PathLine> path_lines(std::string_view d, const Affine& to_mm, double tolerance_mm) {
+    Flattener out(tolerance_mm, true);
+    read_path(d, to_mm, out, tolerance_mm);
     return out.finish();
 }

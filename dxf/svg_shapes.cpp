@@ -99,7 +99,8 @@ bool is_hidden_container(const std::string& name) {
 
 }  // namespace
 
-SvgShapeReader::SvgShapeReader(FontSource font, ShapeSink& sink) : font_(std::move(font)), sink_(sink) {}
+SvgShapeReader::SvgShapeReader(FontSource font, ShapeSink& sink, bool skip_hatch_on_outline)
+    : font_(std::move(font)), sink_(sink), skip_hatch_on_outline_(skip_hatch_on_outline) {}
 
 Affine SvgShapeReader::own_map(const MarkupPiece& piece) const {
     const Affine parent = frames_.empty() ? Affine{} : top().to_mm;
@@ -164,6 +165,9 @@ void SvgShapeReader::start(const MarkupPiece& piece) {
     const bool hidden = top().hidden;
     if (piece.name == "g" || is_hidden_container(piece.name)) {
         Frame frame{piece.name, to_mm, hidden || is_hidden_container(piece.name), {}, {}};
+        const MarkupAttribute* kind = find_attribute(piece, "class");
+        frame.engraved =
+            top().engraved || (kind != nullptr && (kind->raw_value == "scale" || kind->raw_value == "frame"));
         if (piece.name == "clipPath") {
             const MarkupAttribute* id = find_attribute(piece, "id");
             if (id == nullptr) throw std::runtime_error("a <clipPath> without an id");
@@ -199,6 +203,8 @@ void SvgShapeReader::start(const MarkupPiece& piece) {
         } else if (top().name == "clipPath") {
             throw std::runtime_error("cannot clip by <" + piece.name + ">");
         }
+    } else if (top().engraved) {
+        engraved_shape(piece, to_mm);
     } else {
         shape(piece, to_mm);
     }
@@ -249,12 +255,56 @@ void SvgShapeReader::shape(const MarkupPiece& piece, const Affine& to_mm) {
     }
 }
 
+// Scales and frames are engraved whatever their shape; they leave the
+// outline that closes a hatch to be told as before.
+void SvgShapeReader::engraved_shape(const MarkupPiece& piece, const Affine& to_mm) {
+    const std::string& name = piece.name;
+    if (name == "line") {
+        sink_.line(map(to_mm, number_attribute(piece, "x1"), number_attribute(piece, "y1")),
+                   map(to_mm, number_attribute(piece, "x2"), number_attribute(piece, "y2")));
+    } else if (name == "circle") {
+        const double r = number_attribute(piece, "r");
+        sink_.ellipse(ShapeRole::engrave, to_mm, number_attribute(piece, "cx"), number_attribute(piece, "cy"), r, r);
+    } else if (name == "path") {
+        const MarkupAttribute* d = find_attribute(piece, "d");
+        if (d != nullptr) sink_.path(ShapeRole::engrave, d->raw_value, to_mm);
+    } else {
+        throw std::runtime_error("cannot draw <" + name + "> of a scale or frame");
+    }
+}
+
+namespace {
+
+// Whether the segment lies on one of the polygon's edges as millimetres to
+// 0.001 are written.
+bool on_an_edge(const std::vector<MmPoint>& polygon, MmPoint from, MmPoint to) {
+    constexpr double written_slack_mm = 0.0005;
+    for (std::size_t i = 0; i < polygon.size(); ++i) {
+        const MmPoint a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+        const double edge = std::hypot(b.x - a.x, b.y - a.y);
+        if (edge == 0) continue;
+        if (std::fabs(cross(a, b, from)) / edge <= written_slack_mm &&
+            std::fabs(cross(a, b, to)) / edge <= written_slack_mm) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 void SvgShapeReader::hatch_line(MmPoint from, MmPoint to) {
     after_hatch_ = true;
     // The visible part of a line in a clipped group; hatch lines lie inside
     // their recess already, so this leaves them as they are.
     for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
         if (!frame->clip.empty() && !clip_segment(frame->clip, from, to)) return;
+    }
+    if (skip_hatch_on_outline_) {
+        // The clip rectangle is the recess's outline, which follows the hatch.
+        for (const Frame& frame : frames_) {
+            if (!frame.clip.empty() && on_an_edge(frame.clip, from, to)) return;
+        }
     }
     sink_.line(from, to);
 }

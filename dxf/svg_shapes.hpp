@@ -23,11 +23,13 @@ class ShapeSink {
 public:
     virtual ~ShapeSink() = default;
     virtual void page(double width_mm, double height_mm) = 0;
-    // A hatch line (engraved), already cut to its recess.
+    // An engraved line: a hatch line, already cut to its recess, or a mark of
+    // a scale.
     virtual void line(MmPoint from, MmPoint to) = 0;
     virtual void ellipse(ShapeRole role, const Affine& to_mm, double cx, double cy, double rx, double ry) = 0;
     virtual void rect(ShapeRole role, const Affine& to_mm, double x, double y, double width, double height) = 0;
-    // Path data: an outline, or the outlines of a label's glyphs.
+    // Path data: an outline, or the outlines of a label's glyphs; engraved
+    // path data (of a scale or frame) may hold open lines and arcs.
     virtual void path(ShapeRole role, std::string_view d, const Affine& to_mm) = 0;
 };
 
@@ -38,7 +40,10 @@ public:
 // what it cannot draw.
 class SvgShapeReader {
 public:
-    SvgShapeReader(FontSource font, ShapeSink& sink);
+    // `skip_hatch_on_outline`: leaves out a hatch line that lies on its
+    // recess's outline as millimetres to 0.001 are written, since the outline
+    // engraves it anyway.
+    SvgShapeReader(FontSource font, ShapeSink& sink, bool skip_hatch_on_outline = false);
 
     void feed(std::string_view svg);
     // Throws when the drawing is not whole.
@@ -51,12 +56,14 @@ private:
         bool hidden = false;        // inside defs or a clipPath: not drawn
         std::string clip_id;        // the clipPath this element defines
         std::vector<MmPoint> clip;  // the visible region of a clipped group, in mm
+        bool engraved = false;      // inside a scale or a frame: every line engraved
     };
 
     void start(const MarkupPiece& piece);
     void end(const MarkupPiece& piece);
     void page(const MarkupPiece& piece);
     void shape(const MarkupPiece& piece, const Affine& to_mm);
+    void engraved_shape(const MarkupPiece& piece, const Affine& to_mm);
     void label(const std::vector<MarkupPiece>& pieces, std::size_t at, std::size_t& last);
     void hatch_line(MmPoint from, MmPoint to);
     ShapeRole closed_shape_role(const MarkupPiece& piece);
@@ -65,6 +72,7 @@ private:
 
     FontSource font_;
     ShapeSink& sink_;
+    bool skip_hatch_on_outline_;
     bool started_ = false;
     std::vector<Frame> frames_;
     // Each clipPath's rectangle, in px of the frame of the group that refers to

@@ -35,7 +35,7 @@ std::vector<MmPoint> ellipse_corners(const Affine& to_mm, double cx, double cy, 
 
 }  // namespace
 
-DxfDrawing::DxfDrawing(FontSource font) : reader_(std::move(font), *this) {}
+DxfDrawing::DxfDrawing(FontSource font) : reader_(std::move(font), *this, true) {}
 
 DxfWriter& DxfDrawing::writer() {
     if (!writer_) throw std::runtime_error("the drawing does not begin with <svg>");
@@ -62,8 +62,19 @@ void DxfDrawing::rect(ShapeRole role, const Affine& to_mm, double x, double y, d
 }
 
 void DxfDrawing::path(ShapeRole role, std::string_view d, const Affine& to_mm) {
-    for (const std::vector<MmPoint>& outline : closed_outlines(d, to_mm, flattening_mm)) {
-        writer().closed_polyline(layer_of(role), outline);
+    if (role != ShapeRole::engrave) {
+        // An outline the laser cuts must close.
+        for (const std::vector<MmPoint>& outline : closed_outlines(d, to_mm, flattening_mm)) {
+            writer().closed_polyline(layer_of(role), outline);
+        }
+        return;
+    }
+    for (const PathLine& line : path_lines(d, to_mm, flattening_mm)) {
+        if (line.closed) {
+            writer().closed_polyline(DxfLayer::engrave, line.points);
+        } else {
+            writer().open_polyline(DxfLayer::engrave, line.points);
+        }
     }
 }
 

@@ -12,7 +12,9 @@
 // millimetres, with the page's bottom-left corner as the origin and y up.
 // What the laser cuts (border and other outlines, cut-outs, screw holes) goes
 // to the CUT layer; what it engraves (hatch lines, the outline that closes
-// each hatch, labels as the closed outlines of their glyphs) to ENGRAVE.
+// each hatch, labels as the closed outlines of their glyphs, and everything
+// in a group of class "scale" or "frame", open lines too) to ENGRAVE. A hatch
+// line that lies on its recess's outline is left out: the outline engraves it.
 // The text may come in pieces, each holding whole elements, in order.
 // Throws std::runtime_error (FontError for the font) on what it cannot draw.
 class DxfDrawing : private ShapeSink {

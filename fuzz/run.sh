@@ -29,7 +29,7 @@ run_fuzzer() {
         "$log" | tail -n 5 || true
 }
 
-for target in project options font; do
+for target in project options font board studio; do
     fuzzer=build-fuzz/fuzz/${target}_fuzz
     corpus=fuzz/corpus/$target
     # The fonts start from the small font files the tests use.

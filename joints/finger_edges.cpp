@@ -39,9 +39,26 @@ EdgeJoint joint(JointRole role, SectionKind partner, float start, float length, 
 
 }  // namespace
 
+BoxPlace partner_place(SectionKind kind, EdgeSide side) {
+    using P = BoxPlace;
+    // top, right, bottom, left; see the header for how each panel stands.
+    constexpr P face[] = {P::back, P::right, P::front, P::left};
+    constexpr P end[] = {P::top, P::right, P::bottom, P::left};
+    constexpr P wall_side[] = {P::front, P::bottom, P::back, P::top};
+    const auto i = static_cast<std::size_t>(side);
+    switch (kind) {
+        case SectionKind::face: return face[i];
+        case SectionKind::end: return end[i];
+        case SectionKind::side: break;
+    }
+    return wall_side[i];
+}
+
+namespace {
+
 // Each strip's length is computed once, from the box, so that the two panels
 // of a joint split it at the same places.
-PanelJoints panel_joints(SectionKind kind, const BoxSize& box, const Arguments& args) {
+PanelJoints closed_box_joints(SectionKind kind, const BoxSize& box, const Arguments& args) {
     const float t = args.material_thickness;
     const float bh = args.box_height_3d;
     const float w = box.width * 10.0f;
@@ -82,6 +99,16 @@ PanelJoints panel_joints(SectionKind kind, const BoxSize& box, const Arguments& 
     }
     return {joint(R::notches, K::end, 0, corner, fw), joint(R::fingers, K::face, 0, h, fw),
             joint(R::notches, K::end, 0, corner, fw), joint(R::fingers, K::face, 0, h, fw)};
+}
+
+}  // namespace
+
+PanelJoints panel_joints(SectionKind kind, const BoxSize& box, const Arguments& args) {
+    PanelJoints joints = closed_box_joints(kind, box, args);
+    for (EdgeSide side : edge_sides) {
+        if (!box.places.has(partner_place(kind, side))) joints[static_cast<std::size_t>(side)].role = JointRole::none;
+    }
+    return joints;
 }
 
 std::vector<Interval> finger_intervals(const EdgeJoint& joint) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "panel/box_places.hpp"
 #include "panel/layout.hpp"
 #include "panel/project.hpp"
 #include "settings/arguments.hpp"
@@ -54,8 +55,16 @@ int finger_pairs(float length, float width);
 // The finger width in use: --finger-width, or twice the material thickness.
 float finger_width_mm(const Arguments& args);
 
+// The place of the box the edge `side` of a panel of `kind` meets, with the
+// panel's drawing put in the box so: a face with its top edge at the back and
+// its left edge at the left, an end with its top edge at the top and its left
+// edge at the left, a side with its left edge at the top and its top edge at
+// the front.
+BoxPlace partner_place(SectionKind kind, EdgeSide side);
+
 // The joints of every edge of a panel of `kind`, for the box `box` (cm) with
-// the material thickness, box height, sizing and finger width of `args`.
+// the material thickness, box height, sizing and finger width of `args`. An
+// edge that would meet a place the box leaves open stays straight.
 PanelJoints panel_joints(SectionKind kind, const BoxSize& box, const Arguments& args);
 
 // The intervals [from, to] (mm along the edge's axis) where the covered

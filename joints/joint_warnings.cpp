@@ -3,10 +3,12 @@
 #include <optional>
 
 #include "joints/finger_edges.hpp"
+#include "panel/design_warning.hpp"
 #include "panel/frame.hpp"
 #include "panel/layout.hpp"
 #include "panel/outlines.hpp"
 #include "panel/panel.hpp"
+#include "panel/part_holes.hpp"
 #include "panel/screws.hpp"
 
 namespace {
@@ -15,7 +17,7 @@ namespace {
 constexpr double slack_px = 0.01;
 
 void warn(std::ostream& err, const Place& place, const std::string& problem) {
-    err << "Warning: " << describe_place(place, "") << ": " << problem << std::endl;
+    write_design_warning(err, place, "", problem);
 }
 
 std::string cm_text(float mm) { return format_float_as_str(mm / 10.0f, 2); }
@@ -79,5 +81,9 @@ void warn_about_joints(const std::string& key, const json& section, const BoxSiz
         const Component c = read_component(component_key, *value, place);
         warn_in_strip(c.place, "the cut-out", cutout_outline(c), joints, args.material_thickness, width, height, err);
         warn_in_strip(c.place, "the recess", recess_outline(c), joints, args.material_thickness, width, height, err);
+        for (const Outline& hole : part_hole_outlines(c)) {
+            const std::string what = std::string("a ") + part_hole_name(hole) + " of the part";
+            warn_in_strip(c.place, what.c_str(), hole, joints, args.material_thickness, width, height, err);
+        }
     }
 }

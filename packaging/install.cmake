@@ -22,6 +22,8 @@ install(DIRECTORY examples/ DESTINATION ${data_dir}/examples)
 # The shipped parts library: share/svggenerator/parts.json, or beside the exe
 # on Windows; the program looks in both places relative to itself.
 install(FILES parts/parts.json DESTINATION ${data_dir})
+# The map from KiCad library footprints to parts, found the same way.
+install(FILES kicad/footprint_map.json DESTINATION ${data_dir})
 install(FILES schema/parts.schema.json DESTINATION ${data_dir}/schema)
 install(FILES README.md packaging/copyright DESTINATION ${doc_dir})
 

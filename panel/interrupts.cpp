@@ -42,6 +42,10 @@ std::atomic<long> command_group{0};
 std::array<std::array<char, max_activity + 1>, 2> activities{};
 std::atomic<int> current_activity{-1};
 std::atomic<bool> stopping{false};
+// A server that stops by itself on the first interrupt; the second one stops
+// it the hard way.
+std::atomic<bool> graceful{false};
+std::atomic<bool> stop_asked{false};
 
 bool copy_path(std::array<Char, max_path_chars>& to, const fs::path& path) {
     const auto& native = path.native();
@@ -144,6 +148,7 @@ void report(const char* what) {
 #ifdef _WIN32
 BOOL WINAPI on_console_event(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+    if (graceful.load() && !stop_asked.exchange(true)) return TRUE;
     if (stopping.exchange(true)) return TRUE;
     // Inkscape is attached to the same console and gets the event itself.
     if (event == CTRL_C_EVENT) stop_run("Ctrl-C", 130);
@@ -151,6 +156,7 @@ BOOL WINAPI on_console_event(DWORD event) {
 }
 #else
 extern "C" void on_signal(int signal) {
+    if (graceful.load() && !stop_asked.exchange(true)) return;
     if (stopping.exchange(true)) return;
     if (signal == SIGINT) stop_run("SIGINT", 130);
     if (signal == SIGHUP) stop_run("SIGHUP", 129);
@@ -216,6 +222,10 @@ void install_interrupt_handlers() {
     install(SIGHUP);
 #endif
 }
+
+void stop_gracefully_on_interrupt() { graceful.store(true); }
+
+bool interrupt_requested() { return stop_asked.load(); }
 
 void set_interrupted_activity(const std::string& activity) {
     // Written to the buffer the handler is not reading, then made current.

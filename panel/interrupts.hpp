@@ -13,6 +13,12 @@
 // background job of a script) stays ignored.
 void install_interrupt_handlers();
 
+// For a program that serves until it is stopped: the first interrupt only
+// sets interrupt_requested(), so that the program finishes the work at hand
+// and ends by itself; a second one stops it as it stops a run.
+void stop_gracefully_on_interrupt();
+bool interrupt_requested();
+
 // Names what the run is doing, for the line an interrupt prints ("drawing
 // box_Main"); cut to a few hundred bytes.
 void set_interrupted_activity(const std::string& activity);

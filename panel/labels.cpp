@@ -3,21 +3,24 @@
 #include "panel/errors.hpp"
 #include "panel/frame.hpp"
 #include "panel/layout.hpp"
+#include "panel/part_holes.hpp"
+
+#include <algorithm>
 
 namespace {
 
 // Knobs and buttons are numbered across the section: pots from their id,
 // faders after the pots seen so far, buttons after both.
-void number_label(Component& c, SectionDocument& doc) {
+void number_label(Component& c, LabelCounters& counters) {
     if (contains(c.key, "pot")) {
-        ++doc.pot_counter;
+        ++counters.pots;
         c.label_number = static_cast<long long>(read_whole_number(*c.object, "id", c.place)) + 1;
     } else if (contains(c.key, "fader")) {
-        ++doc.fader_counter;
-        c.label_number = static_cast<long long>(read_whole_number(*c.object, "id", c.place)) - doc.pot_counter;
+        ++counters.faders;
+        c.label_number = static_cast<long long>(read_whole_number(*c.object, "id", c.place)) - counters.pots;
     } else if (contains(c.key, "button")) {
-        c.label_number = static_cast<long long>(read_whole_number(*c.object, "id", c.place)) - doc.pot_counter -
-                         doc.fader_counter;
+        c.label_number = static_cast<long long>(read_whole_number(*c.object, "id", c.place)) - counters.pots -
+                         counters.faders;
     }
 }
 
@@ -31,11 +34,6 @@ bool has_forbidden_character(const std::string& text) {
     }
     return text.find("\xEF\xBF\xBE") != std::string::npos || text.find("\xEF\xBF\xBF") != std::string::npos;
 }
-
-struct Position {
-    float x;
-    float y;
-};
 
 // The text is turned about the origin, so its position is given in the turned
 // frame; the gap to the component differs per side.
@@ -52,7 +50,72 @@ Position label_position(int rotation, float x, float y, float vh) {
     }
 }
 
+// How far the label keeps from the component's centre before its gap: half
+// the visible height (which covers the cut-out), or as far as a part's
+// outermost extra hole reaches on the label's side, when that is farther.
+float label_reach(const Component& c, int rotation) {
+    float reach = c.visible_height / 2;
+    for (const Outline& hole : part_hole_outlines(c)) {
+        const Bounds b = bounds_of(hole);
+        double out = 0;
+        switch (rotation) {
+            case 90: out = b.right - c.x; break;
+            case 180: out = b.bottom - c.y; break;
+            case 270: out = c.x - b.left; break;
+            default: out = c.y - b.top;
+        }
+        reach = std::max(reach, static_cast<float>(out));
+    }
+    return reach;
+}
+
 }  // namespace
+
+std::string label_text(Component& c, LabelCounters& counters, bool whole_numbers) {
+    if (c.call_name == "Screen") {
+        return {};
+    }
+    number_label(c, counters);
+    std::string label = c.call_name;
+    if (label == "Knob" || label == "Button") {
+        label += ' ';
+        if (whole_numbers) {
+            label += std::to_string(c.label_number);
+        } else {
+            append_float(label, static_cast<double>(c.label_number));
+        }
+    }
+    return label;
+}
+
+int label_rotation(int rotation) {
+    return rotation == 90 || rotation == 180 || rotation == 270 ? rotation : 0;
+}
+
+Position label_anchor(const Component& c, int rotation) {
+    const float reach = label_reach(c, rotation);
+    // A component without a part keeps its label exactly where the visible
+    // height puts it.
+    Position at = label_position(rotation, c.x, c.y, reach > c.visible_height / 2 ? reach * 2 : c.visible_height);
+    if (c.label_offset_x != 0 || c.label_offset_y != 0) {
+        // The offset is on the page; the position is in the text's turned frame.
+        const float turn_cos = rotation == 0 ? 1.0f : rotation == 180 ? -1.0f : 0.0f;
+        const float turn_sin = rotation == 90 ? 1.0f : rotation == 270 ? -1.0f : 0.0f;
+        at.x += c.label_offset_x * turn_cos + c.label_offset_y * turn_sin;
+        at.y += c.label_offset_y * turn_cos - c.label_offset_x * turn_sin;
+    }
+    return at;
+}
+
+Position label_centre_on_page(const Position& at, int rotation) {
+    // rotate(r) takes the turned frame's (x, y) to the page.
+    switch (rotation) {
+        case 90: return {-at.y, at.x};
+        case 180: return {-at.x, -at.y};
+        case 270: return {at.y, -at.x};
+        default: return at;
+    }
+}
 
 std::string escape_xml_text(const std::string& text) {
     std::string escaped;
@@ -69,19 +132,10 @@ std::string escape_xml_text(const std::string& text) {
 }
 
 void draw_label(Component& c, const LaserStyle& style, SectionDocument& doc, std::ostream& out, bool whole_numbers) {
-    if (c.call_name == "Screen") {
-        return;
-    }
-    number_label(c, doc);
-    std::string label = c.call_name;
-    if (label == "Knob" || label == "Button") {
-        label += ' ';
-        if (whole_numbers) {
-            label += std::to_string(c.label_number);
-        } else {
-            append_float(label, static_cast<double>(c.label_number));
-        }
-    }
+    LabelCounters counters{doc.pot_counter, doc.fader_counter};
+    const std::string label = label_text(c, counters, whole_numbers);
+    doc.pot_counter = counters.pots;
+    doc.fader_counter = counters.faders;
     if (label.empty()) {
         return;
     }
@@ -98,13 +152,18 @@ void draw_label(Component& c, const LaserStyle& style, SectionDocument& doc, std
             << std::endl;
         rotation = 0;
     }
-    const Position at = label_position(rotation, c.x, c.y, c.visible_height);
+    const Position at = label_anchor(c, rotation);
     std::string& svg = doc.svg;
     svg += "<text";
     append_attribute(svg, "x", at.x);
     append_attribute(svg, "y", at.y);
     svg += " class=\"text\"";
     svg += style.paint(Mark::label);
+    if (c.label_size > 0) {
+        svg += " style=\"font-size:";
+        append_float(svg, c.label_size);
+        svg += "px\"";
+    }
     svg += " transform=\"rotate(";
     append_float(svg, rotation);
     svg += ")\" dominant-baseline=\"central\" text-anchor=\"middle\">";

@@ -28,6 +28,7 @@ LaserStyle::LaserStyle(const Arguments& args)
     kerf_y_px_ = mm_to_px(kerf_y_mm_);
     const std::string cut = colour_or(args.cut_color, "black");
     const std::string engrave = colour_or(args.engrave_color, "black");
+    engrave_colour_ = engrave;
     // Outlines carry no fill in the plain drawing, so readers paint them
     // black. Once engraving has a colour of its own, that implied black would
     // become a layer of its own: the hatch lines do the engraving instead.

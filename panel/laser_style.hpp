@@ -29,6 +29,8 @@ public:
     const std::string& paint(Mark mark) const { return paints_[static_cast<std::size_t>(mark)]; }
     // The fill of the header's .text style rule.
     const std::string& text_fill() const { return text_fill_; }
+    // The colour of engraved lines, such as the scales' marks.
+    const std::string& engrave_colour() const { return engrave_colour_; }
     bool physical_size() const { return physical_size_; }
     // The kerf where one number stands for both axes: the larger of the two.
     float kerf_mm() const { return kerf_mm_; }
@@ -45,6 +47,7 @@ public:
 private:
     std::array<std::string, 5> paints_;
     std::string text_fill_;
+    std::string engrave_colour_;
     bool physical_size_ = false;
     float kerf_mm_ = 0;
     float kerf_px_ = 0;

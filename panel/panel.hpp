@@ -11,6 +11,7 @@
 class CommandRunner;
 class VectorConverter;
 struct PartLibrary;
+struct FootprintMap;
 
 // Pixels per centimetre in every SVG this program writes.
 extern const float cm_to_px;
@@ -44,9 +45,14 @@ struct RunContext {
     std::string project_file{};  // the path it was read from
     // The named parts components may use; none: no library was loaded.
     const PartLibrary* parts = nullptr;
+    // The shipped map from KiCad footprints to parts; none: not found.
+    const FootprintMap* footprints = nullptr;
     // Files handed to the vectorization step, and those it failed to convert.
     int vectorizations = 0;
     int failed_vectorizations = 0;
+    // DXF files begun, and those that could not be made.
+    int dxf_files = 0;
+    int failed_dxf_files = 0;
 };
 
 // Takes `bytes` from the run's write budget; false, taking nothing, when they

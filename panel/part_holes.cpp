@@ -89,6 +89,8 @@ std::vector<Outline> part_hole_outlines(const Component& c) {
     return outlines;
 }
 
+const char* part_hole_name(const Outline& hole) { return hole.round ? "screw hole" : "slot"; }
+
 std::vector<PartHole> resolved_part_holes(const nlohmann::json& component) {
     std::vector<PartHole> holes;
     auto it = component.find("part");

@@ -31,6 +31,10 @@ void draw_part_holes(const Component& c, const LaserStyle& style, std::string& s
 // The ground the extra holes take, for the design warnings.
 std::vector<Outline> part_hole_outlines(const Component& c);
 
+// What a maker calls an extra hole of this shape: a round one takes a screw,
+// a rectangle a tab or lug.
+const char* part_hole_name(const Outline& hole);
+
 // The extra holes the parts library kept in a component; none for a component
 // without a part.
 std::vector<PartHole> resolved_part_holes(const nlohmann::json& component);

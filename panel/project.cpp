@@ -141,6 +141,21 @@ std::string optional_string(const json& object, const char* key, const Place& pl
     return it->get_ref<const std::string&>();
 }
 
+// "label_size" in px and "label_offset" as [x, y] in cm.
+void read_label_place(const json& object, Component& c) {
+    if (object.contains("label_size")) {
+        c.label_size = checked_px(read_float(object, "label_size", c.place), "label_size", c.place);
+        if (!(c.label_size > 0)) fail_at(c.place, "label_size", "a text size must be above 0");
+    }
+    if (!object.contains("label_offset")) return;
+    const json& offset = object.at("label_offset");
+    if (!offset.is_array() || offset.size() != 2 || !offset[0].is_number() || !offset[1].is_number()) {
+        fail_at(c.place, "label_offset", "expected [x, y]: two numbers in cm");
+    }
+    c.label_offset_x = checked_px(read_single(offset[0], "label_offset", c.place) * cm_to_px, "label_offset", c.place);
+    c.label_offset_y = checked_px(read_single(offset[1], "label_offset", c.place) * cm_to_px, "label_offset", c.place);
+}
+
 }  // namespace
 
 int read_whole_number(const json& object, const char* key, const Place& place) {
@@ -175,6 +190,7 @@ BoxSize read_box_size(const json& project, const std::string& path) {
     BoxSize box{read_float(generic, "width", inside), read_float(generic, "height", inside)};
     size_px(box.width * cm_to_px, "width", inside);
     size_px(box.height * cm_to_px, "height", inside);
+    box.places = filled_places(project);
     return box;
 }
 
@@ -216,5 +232,6 @@ Component read_component(const std::string& key, const json& value, const Place&
     c.visible_width = rectangle_px(value, "visible_width", at, c.drill_width / cm_to_px * cm_to_px);
     c.visible_height = rectangle_px(value, "visible_height", at, c.drill_height / cm_to_px * cm_to_px);
     c.part_holes = resolved_part_holes(value);
+    read_label_place(value, c);
     return c;
 }

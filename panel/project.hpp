@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "panel/box_places.hpp"
 #include "panel/errors.hpp"
 #include "panel/part_hole.hpp"
 
@@ -16,6 +17,9 @@ json load_project(const std::string& path);
 struct BoxSize {
     float width;   // cm
     float height;  // cm
+    // The places the project's sections close; the finger joints leave an
+    // edge that would meet an open place straight.
+    FilledPlaces places = FilledPlaces{};
 };
 BoxSize read_box_size(const json& project, const std::string& path);
 
@@ -36,6 +40,9 @@ struct Component {
     float visible_width = 0;
     float visible_height = 0;
     std::vector<PartHole> part_holes;  // a named part's extra holes, mm from the centre
+    float label_size = 0;              // px; 0: the run's font size
+    float label_offset_x = 0;          // px the label moves by on the page
+    float label_offset_y = 0;
 
     bool has(const char* member) const { return object->contains(member); }
 };

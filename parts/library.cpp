@@ -6,6 +6,9 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <set>
+#include <vector>
 #include <nlohmann/json.hpp>
 
 #include "panel/edit_distance.hpp"
@@ -143,11 +146,29 @@ Part read_part(const std::string& name, const json& value, const std::string& fi
 PartLibrary parse_part_library(const std::string& text, const std::string& path) {
     const Where file{path, {}};
     json document;
+    // A JSON object keeps the last of two members of one name; a part given
+    // twice in one file would silently lose its first description.
+    std::string top_key;
+    std::vector<std::set<std::string>> keys;
+    std::optional<std::string> twice;
+    const json::parser_callback_t note_names = [&](int depth, json::parse_event_t event, json& parsed) {
+        if (event == json::parse_event_t::object_start) keys.emplace_back();
+        if (event == json::parse_event_t::object_end && !keys.empty()) keys.pop_back();
+        if (event == json::parse_event_t::key) {
+            const std::string& key = parsed.get_ref<const std::string&>();
+            if (depth == 1) top_key = key;
+            if (depth == 2 && top_key == "parts" && !keys.empty() && !keys.back().insert(key).second && !twice) {
+                twice = key;
+            }
+        }
+        return true;
+    };
     try {
-        document = json::parse(text);
+        document = json::parse(text, note_names);
     } catch (const json::exception& e) {
         fail(file, "", std::string("not valid JSON: ") + e.what());
     }
+    if (twice) fail(Where{path, *twice}, "", "the name is given to two parts in this file");
     if (!document.is_object()) {
         fail(file, "", std::string("the top level must be an object, found ") + document.type_name());
     }

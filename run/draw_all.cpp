@@ -4,8 +4,12 @@
 #include <optional>
 
 #include "drawing/section_drawing.hpp"
+#include "graphics/graphics_warnings.hpp"
+#include "joints/flat_panels.hpp"
 #include "lightburn/drawing_exports.hpp"
 #include "joints/joint_warnings.hpp"
+#include "joints/straight_edges.hpp"
+#include "kicad/boards.hpp"
 #include "panel/errors.hpp"
 #include "panel/interrupts.hpp"
 #include "panel/layout.hpp"
@@ -49,6 +53,8 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
     const Pass pass{text, components, outline, recess, screw_size_top, screw_size_bottom, screw_head_diameter};
     if (!context.project || context.project_file != json_file) {
         json loaded = load_project(json_file);
+        // Before the parts are resolved, so that the board's parts bring their holes.
+        add_boards(loaded, json_file, context.footprints, context.out);
         resolve_parts(loaded, context.parts, json_file);
         context.project = std::make_shared<const json>(std::move(loaded));
         context.project_file = json_file;
@@ -65,7 +71,11 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         return;
     }
     refuse_file_name_clashes(project, args, json_file);
-    if (!context.design_warned) warn_about_generic(project, json_file, context.err);
+    refuse_flat_panels(project, box, args, json_file);
+    if (!context.design_warned) {
+        warn_about_generic(project, json_file, context.err);
+        note_straight_edges(project, box, args, context.out);
+    }
     const LaserStyle style(args);
     PassExports pass_exports(args);
     const std::optional<SheetPlan> sheets = plan_sheets(project, box, args, style, json_file, context);
@@ -94,6 +104,7 @@ void draw_all(const std::string& json_file, const std::string& output_directory,
         if (!context.design_warned) {
             warn_about_section(key, section, box, args, place, context.err);
             warn_about_joints(key, section, box, args, place, context.err);
+            warn_about_graphics(key, section, box, args, place, context.err);
         }
         if (args.simulate) {
             continue;

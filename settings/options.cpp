@@ -224,8 +224,15 @@ cxxopts::Options make_options(const std::string& program_name, int current_year)
          cxxopts::value<std::string>(), "")
         ("sheet-gap", "Gap in mm between panels on a sheet and from its edge",
          cxxopts::value<std::string>()->default_value("3"), "")
-        ("strict", "End with status 3 when any file failed to vectorize",
+        ("strict", "End with status 3 when any file failed to vectorize or to convert to DXF",
          cxxopts::value<bool>()->default_value("false"), "")
+        ("list-board", "List the footprints of a KiCad board file (.kicad_pcb) and the parts they become, and quit",
+         cxxopts::value<std::string>(), "")
+        ("studio", "Design the box in the browser: serve the studio page on this computer until Ctrl-C",
+         cxxopts::value<bool>()->default_value("false"), "")
+        ("port", "Port of the studio; 0 takes any free port", cxxopts::value<int>()->default_value("0"), "")
+        ("open", "Open the studio's address in the system's browser", cxxopts::value<bool>()->default_value("false"),
+         "")
         ("lightburn", "Also write every drawing as a LightBurn project (.lbrn2) with its layers in cutting order",
          cxxopts::value<bool>()->default_value("false"), "")
         ("lightburn-settings", "JSON file of speed, power and passes per LightBurn layer (engrave, inner_cuts, "
@@ -287,6 +294,8 @@ Arguments read_arguments(const cxxopts::ParseResult& result) {
     a.finger_joints = result["finger-joints"].as<bool>();
     a.finger_width = result["finger-width"].as<float>();
     a.finger_play = result["finger-play"].as<float>();
+    // A second library would silently replace the first.
+    if (result.count("parts") > 1) refuse_value("parts", "given once (one library of your own)");
     if (result.count("parts") > 0) a.parts = result["parts"].as<std::string>();
     a.dxf = result["dxf"].as<bool>();
     a.strict = result["strict"].as<bool>();

@@ -149,12 +149,17 @@ std::optional<SheetPlan> plan_sheets(const json& project, const BoxSize& box, co
     const double scale = std::max(static_cast<double>(plan.sheet.width) / args.sheet_width,
                                   static_cast<double>(plan.sheet.height) / args.sheet_height);
     plan.gap = static_cast<Length>(std::ceil(args.sheet_gap * scale - 1e-9));
+    // Pages, sheet and gap are each rounded to the files' precision (one
+    // unit, 0.01 px), so a panel that fits exactly (70 mm with 3 mm gaps on
+    // 76 mm) may come out a unit too large; a unit more room keeps it a fit,
+    // as the files can tell no difference.
+    const Extent room{plan.sheet.width + 1, plan.sheet.height + 1};
     for (const auto& [key, section] : project.items()) {
         if (!is_section_key(key)) continue;
         const Place place{json_file, key, {}};
         const std::optional<Extent> page = page_of(section_header(key, box, args, style, place));
         if (!page) fail_at(place, "", "its page size cannot be read from its drawing");
-        if (page->width < 0 || !fits_sheet(*page, plan.sheet, plan.gap)) {
+        if (page->width < 0 || !fits_sheet(*page, room, plan.gap)) {
             const std::string size = page->width < 0 ? std::string("too large")
                                                      : mm_text(page->width) + " x " + mm_text(page->height) + " mm";
             std::ostringstream sheet;
@@ -166,7 +171,7 @@ std::optional<SheetPlan> plan_sheets(const json& project, const BoxSize& box, co
         plan.sections.push_back(key);
         plan.pages.push_back(*page);
     }
-    plan.packing = pack_panels(plan.pages, plan.sheet, plan.gap);
+    plan.packing = pack_panels(plan.pages, room, plan.gap);
     if (!args.simulate) refuse_sheet_name_clashes(plan, args, json_file);
     if (!context.sheets_reported) {
         if (plan.packing.search_stopped) {

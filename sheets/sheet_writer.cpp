@@ -8,6 +8,7 @@
 #include "panel/output_names.hpp"
 #include "panel/vectorize.hpp"
 #include "settings/utf8_path.hpp"
+#include "sheets/sheet_ids.hpp"
 
 #include <optional>
 
@@ -29,10 +30,11 @@ std::string units_text(Length units) {
 // Takes a panel's drawing as draw_section hands it on and passes to the
 // sheet only its drawing group: everything after the header's page and
 // style (the prelude) and before the closing "</svg>", so that the group is
-// byte for byte what the panel's own file holds there.
+// what the panel's own file holds there, its ids renamed for the sheet.
 class PanelInSheet : public DrawingSink {
 public:
-    PanelInSheet(DrawingSink& sheet, std::size_t prelude) : sheet_(sheet), skip_(prelude) {}
+    PanelInSheet(DrawingSink& sheet, std::size_t prelude, std::string id_prefix)
+        : sheet_(sheet), skip_(prelude), ids_(std::move(id_prefix)) {}
 
     void write(const std::string& text) override {
         std::size_t from = 0;
@@ -46,18 +48,29 @@ public:
         if (held_.size() > closing_.size()) {
             const std::string ready = held_.substr(0, held_.size() - closing_.size());
             held_.erase(0, ready.size());
-            sheet_.write(ready);
+            pass_on(ids_.take(ready));
         }
     }
 
-    // The drawing has ended; true when it closed as every drawing does.
-    bool closed() const { return held_ == closing_ && skip_ == 0; }
+    // The drawing has ended: passes on what the renaming held back; true when
+    // it closed as every drawing does.
+    bool close() {
+        pass_on(ids_.finish());
+        return held_ == closing_ && skip_ == 0;
+    }
     const std::string& closing() const { return closing_; }
+    // Bytes the renamed ids added to the drawing.
+    std::size_t added() const { return ids_.added(); }
 
 private:
+    void pass_on(const std::string& text) {
+        if (!text.empty()) sheet_.write(text);
+    }
+
     DrawingSink& sheet_;
     std::size_t skip_;
     std::string held_;
+    IdRenamer ids_;
     const std::string closing_ = "</svg>";
 };
 
@@ -96,7 +109,7 @@ private:
 // text on to the sheet's DXF drawing too, when there is one.
 class SheetFile : public DrawingSink {
 public:
-    SheetFile(OutputFile& file, const Place& place, const std::string& name, WholeElements* dxf)
+    SheetFile(DrawingSink& file, const Place& place, const std::string& name, WholeElements* dxf)
         : file_(file), place_(place), name_(name), dxf_(dxf) {}
 
     void write(const std::string& text) override {
@@ -120,22 +133,22 @@ public:
     }
 
 private:
-    OutputFile& file_;
+    DrawingSink& file_;
     Place place_;
     std::string name_;
     WholeElements* dxf_;
     std::size_t bytes_ = 0;
 };
 
-void write_panel(const SheetPlan& plan, std::size_t i, const json& project, const BoxSize& box, const Pass& pass,
-                 const Arguments& args, const LaserStyle& style, const Place& place, SheetFile& sheet,
-                 RunContext& context) {
+void write_panel(const SheetPlan& plan, std::size_t i, std::size_t on_sheet, const json& project,
+                 const BoxSize& box, const Pass& pass, const Arguments& args, const LaserStyle& style,
+                 const Place& place, SheetFile& sheet, RunContext& context) {
     const std::string& key = plan.sections[i];
     const Place panel_place{place.file, key, {}};
     const std::string header = section_header(key, box, args, style, panel_place);
     sheet.add("\n<g" + placement_transform(plan.packing.placements[i], plan.pages[i]) + ">", context);
     const std::size_t prelude = header.rfind("\n<g") + 1;
-    PanelInSheet panel(sheet, prelude);
+    PanelInSheet panel(sheet, prelude, sheet_id_prefix(on_sheet));
     {
         // Everything a drawing prints was printed by the pass that wrote the
         // panel's own file.
@@ -143,14 +156,40 @@ void write_panel(const SheetPlan& plan, std::size_t i, const json& project, cons
         BudgetedSink budgeted(panel, context, panel_place);
         draw_section(key, project.at(key), box, pass, args, style, panel_place, silent, &budgeted);
     }
-    if (!panel.closed()) fail_at(panel_place, "", "its drawing does not end as a drawing does");
+    if (!panel.close()) fail_at(panel_place, "", "its drawing does not end as a drawing does");
     // The drawing pass took its header and closing for the budget too; they
-    // stay out of the sheet.
+    // stay out of the sheet. The renamed ids are the sheet's own.
     context.write_budget += written_size(header.substr(0, prelude)) + panel.closing().size();
+    if (!take_from_write_budget(context, panel.added())) {
+        fail_at(place, "", "writing the sheet file would take the run " + past_write_budget());
+    }
     sheet.add("</g>", context);
 }
 
+void fill_sheet(const SheetPlan& plan, std::size_t s, const json& project, const BoxSize& box, const Pass& pass,
+                const Arguments& args, const LaserStyle& style, const Place& place, SheetFile& sheet,
+                RunContext& context) {
+    const std::string& first = plan.sections.front();
+    sheet.add(sheet_header(args, section_header(first, box, args, style, Place{args.json_file, first, {}})), context);
+    std::size_t on_sheet = 0;
+    for (std::size_t i = 0; i < plan.sections.size(); ++i) {
+        if (plan.packing.placements[i].sheet == s) {
+            write_panel(plan, i, ++on_sheet, project, box, pass, args, style, place, sheet, context);
+        }
+    }
+    sheet.add("\n</svg>", context);
+}
+
 }  // namespace
+
+std::string draw_sheet_text(const SheetPlan& plan, std::size_t s, const json& project, const BoxSize& box,
+                            const Pass& pass, const Arguments& args, const LaserStyle& style, RunContext& context) {
+    TextSink text;
+    const std::string name = sheet_name(s, "");
+    SheetFile sheet(text, Place{args.json_file, "", {}}, name, nullptr);
+    fill_sheet(plan, s, project, box, pass, args, style, Place{args.json_file, "", {}}, sheet, context);
+    return std::move(text.text());
+}
 
 std::string sheet_header(const Arguments& args, const std::string& panel_header) {
     // The sheet is given in mm, so its page is in mm whatever the panels'
@@ -194,15 +233,7 @@ void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box
         std::vector<std::unique_ptr<DrawingExport>> exports = pass_exports.for_drawing(path);
         WholeElements export_pieces(exports);
         SheetFile sheet(file, place, name, exports.empty() ? nullptr : &export_pieces);
-        const std::string& first = plan.sections.front();
-        sheet.add(sheet_header(args, section_header(first, box, args, style, Place{args.json_file, first, {}})),
-                  context);
-        for (std::size_t i = 0; i < plan.sections.size(); ++i) {
-            if (plan.packing.placements[i].sheet == s) {
-                write_panel(plan, i, project, box, pass, args, style, place, sheet, context);
-            }
-        }
-        sheet.add("\n</svg>", context);
+        fill_sheet(plan, s, project, box, pass, args, style, place, sheet, context);
         file.commit();
         context.out << "Creation of SVG for " << name << " successful." << std::endl;
         export_pieces.finish();

@@ -20,6 +20,11 @@ void write_sheets(const SheetPlan& plan, const json& project, const BoxSize& box
                   const Arguments& args, const LaserStyle& style, const std::filesystem::path& folder,
                   const std::string& suffix, RunContext& context, PassExports& exports);
 
+// Sheet `s` (from 0) of the plan whole in memory, as its file of a normal
+// pass holds it; touches no file. Its bytes count against the run's budget.
+std::string draw_sheet_text(const SheetPlan& plan, std::size_t s, const json& project, const BoxSize& box,
+                            const Pass& pass, const Arguments& args, const LaserStyle& style, RunContext& context);
+
 // The start of a sheet's file, up to its first panel: a panel's header with
 // the page made the sheet's (in mm with its viewBox in px) and without the
 // panel's drawing group; the label style is the one all panels share.

@@ -1,9 +1,12 @@
 #!/usr/bin/python3
 """tools/assembled draws the example box in the same space with and without
 finger joints, shows the joints where the panels meet, the holes of the
-components, and three shades for the three faces in view.
+components, and three shades for the three faces in view. With the run's
+kerf given it draws the box the kerf-free drawings make, and a box open at
+the top shows its dark inside.
 
 Usage: assembled_test.py PROGRAM ASSEMBLED EXAMPLE_PROJECT"""
+import json
 import os
 import shutil
 import subprocess
@@ -16,17 +19,32 @@ from PIL import Image
 program, tool, project = sys.argv[1:4]
 HOLE = (60, 45, 32)
 MATERIAL = (222, 196, 150)
+SMALL = ["--px-per-mm", "2"]  # enough to see a joint's gap, and quick
 
 
-def picture(folder, name, extra):
+def picture(folder, name, extra, project="box", scale=[]):
     out = os.path.join(folder, name)
-    subprocess.run([program, "-j", "box.json", "-o", out, "-m", "3", "-b", "50", "--vectorize=false"] + extra,
+    subprocess.run([program, "-j", project + ".json", "-o", out, "-m", "3", "-b", "50", "--vectorize=false"] + extra,
                    cwd=folder, check=True, capture_output=True)
     png = os.path.join(folder, name + ".png")
-    sizing = ["-z"] if "-z" in extra else []
-    subprocess.run([tool, os.path.join(out, "box"), "-m", "3", "-b", "50", png] + sizing, check=True,
+    told = ["-z"] if "-z" in extra else []
+    if "--kerf" in extra:
+        told += ["--kerf", extra[extra.index("--kerf") + 1]]
+    subprocess.run([tool, os.path.join(out, project), "-m", "3", "-b", "50", png] + told + scale, check=True,
                    capture_output=True)
     return np.asarray(Image.open(png).convert("RGB")).astype(int)
+
+
+def unlike_anything_near(reference, image, tolerance=48):
+    """Pixels of `image` that differ from every pixel of `reference` within
+    one pixel: more than the anti-aliasing of an edge moved by rounding."""
+    padded = np.pad(reference, ((1, 1), (1, 1), (0, 0)), mode="edge")
+    unlike = np.ones(image.shape[:2], dtype=bool)
+    for dy in range(3):
+        for dx in range(3):
+            near = padded[dy:dy + image.shape[0], dx:dx + image.shape[1]]
+            unlike &= np.abs(near - image).max(axis=2) > tolerance
+    return int(unlike.sum())
 
 
 def share_near(image, colour, tolerance=6):
@@ -58,6 +76,34 @@ with tempfile.TemporaryDirectory() as folder:
             failures.append(name + ": the holes do not show, or differ with the joints")
         if min(shades) < 0.05:
             failures.append(name + ": a face in view is missing or not shaded")
+        # The kerf widens every outline and narrows every hole of the
+        # drawings; taken off again, the box is the one the kerf-free
+        # drawings make, with the gaps of the play only.
+        play = sizing + ["--finger-joints", "--finger-play", "0.2"]
+        played = picture(folder, name + "_play", play, scale=SMALL)
+        kerfed = picture(folder, name + "_kerf", play + ["--kerf", "0.5"], scale=SMALL)
+        unlike = unlike_anything_near(played, kerfed) if kerfed.shape == played.shape else -1
+        print("%s, kerf 0.5 mm: %d pixels unlike the box without" % (name, unlike))
+        if kerfed.shape != played.shape:
+            failures.append("%s: with a kerf the box is drawn %s, without %s" % (name, kerfed.shape, played.shape))
+        elif unlike > 10:  # a gap along the joints takes hundreds
+            failures.append("%s: with a kerf %d pixels differ from the box without" % (name, unlike))
+
+    # A tray: one face, "_Bottom", and four walls whose top edges stay
+    # straight; the top in view is the dark inside between the walls.
+    with open(os.path.join(folder, "box.json")) as f:
+        tray = json.load(f)
+    for key in [k for k in tray if any(m in k for m in ("_Main", "_Top", "_Bottom"))]:
+        del tray[key]
+    tray["box_Bottom"] = {}
+    with open(os.path.join(folder, "tray.json"), "w") as f:
+        json.dump(tray, f)
+    for sizing in ([], ["-z"]):
+        inside = share_near(picture(folder, "tray" + "".join(sizing), sizing + ["--finger-joints"], "tray", SMALL),
+                            HOLE)
+        print("open tray%s: %.1f %% of the picture shows the inside" % (" -z" if sizing else "", 100 * inside))
+        if inside < 0.25:
+            failures.append("open tray%s: the inside does not show (%.1f %%)" % (" -z" if sizing else "", 100 * inside))
 
 for failure in failures:
     print("FAIL:", failure)

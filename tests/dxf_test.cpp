@@ -154,10 +154,11 @@ TEST(DxfDrawing, PutsEveryShapeOnItsLayerInMillimetres) {
               (std::vector<std::string>{"0.000", "100.000", "100.000", "0.000"}));
     EXPECT_EQ((std::vector<std::string>(ys.end() - 4, ys.end())),
               (std::vector<std::string>{"50.001", "50.001", "0.000", "0.000"}));
-    // Lines: the one of no length goes, the one past its recess is cut to it.
-    EXPECT_EQ(values_of(dxf, "LINE", "8"), (std::vector<std::string>{"ENGRAVE", "ENGRAVE", "ENGRAVE", "ENGRAVE"}));
-    EXPECT_EQ(values_of(dxf, "LINE", "21"), (std::vector<std::string>{"40.003", "33.994", "33.994", "33.994"}));
-    EXPECT_EQ(values_of(dxf, "LINE", "11"), (std::vector<std::string>{"14.573", "27.914", "26.591", "25.532"}));
+    // Lines: the one of no length goes, and the one on its recess's edge; the
+    // one past its recess is cut to it.
+    EXPECT_EQ(values_of(dxf, "LINE", "8"), (std::vector<std::string>{"ENGRAVE", "ENGRAVE", "ENGRAVE"}));
+    EXPECT_EQ(values_of(dxf, "LINE", "21"), (std::vector<std::string>{"40.003", "33.994", "33.994"}));
+    EXPECT_EQ(values_of(dxf, "LINE", "11"), (std::vector<std::string>{"14.573", "26.591", "25.532"}));
 }
 
 // Hatch lines lie inside their recess, so the clip leaves them as written,
@@ -179,6 +180,25 @@ TEST(DxfDrawing, ClipsHatchLinesToTheirRecess) {
     EXPECT_EQ(values_of(dxf, "LINE", "11"), (std::vector<std::string>{dxf_number(30.51 * k), dxf_number(30.5 * k)}));
 }
 
+// A hatch line on its recess's outline would engrave that edge twice, once as
+// the line and once as the outline; within the DXF's 0.001 mm it is left out.
+// A hundredth of a pixel (0.0026 mm) inside, it is a line of its own.
+TEST(DxfDrawing, LeavesOutHatchLinesOnTheRecessOutline) {
+    const std::string start = page_start + "<clipPath id=\"c\">\n<rect x=\"10.00\" y=\"10.00\" width=\"20.00\" "
+                                           "height=\"10.00\"/>\n</clipPath>\n<g clip-path=\"url(#c)\">\n";
+    const auto line = [](const char* y) {
+        return std::string("<line x1=\"10.00\" y1=\"") + y + "\" x2=\"30.00\" y2=\"" + y + "\"/>\n";
+    };
+    const std::string outline = "</g>\n<rect x=\"10.00\" y=\"10.00\" width=\"20.00\" height=\"10.00\"/>\n</g></svg>";
+    const std::string dxf =
+        dxf_from_svg(start + line("10.00") + line("10.01") + line("15.00") + line("20.00") + outline, no_font);
+    // y up from the page's foot, 188.98 px below its top; the group moves by 0.5.
+    const double k = 10.0 / 37.795;
+    EXPECT_EQ(values_of(dxf, "LINE", "20"),
+              (std::vector<std::string>{dxf_number((188.98 - 10.51) * k), dxf_number((188.98 - 15.5) * k)}));
+    EXPECT_EQ(count_of(dxf, "\nPOLYLINE\n"), 1);
+}
+
 // A large drawing reaches the converter in pieces; the file is the same.
 TEST(DxfDrawing, PiecesGiveTheWholeDrawingsFile) {
     DxfDrawing drawing(no_font);
@@ -194,7 +214,7 @@ TEST(DxfDrawing, PiecesGiveTheWholeDrawingsFile) {
 
 // What the DXF cannot hold is an error, never a silently different drawing.
 TEST(DxfDrawing, RefusesWhatItCannotDraw) {
-    for (const std::string body : {"<path d=\"M 0 0 L 10 0 L 10 10\"/>", "<path d=\"M 0 0 A 5 5 0 0 1 10 0 Z\"/>",
+    for (const std::string body : {"<path d=\"M 0 0 L 10 0 L 10 10\"/>", "<path d=\"M 0 0 A 5 5 0 0 1 10 Z\"/>",
                                    "<rect x=\"0\" y=\"0\" width=\"5\" height=\"5\" rx=\"1\"/>",
                                    "<g transform=\"skewX(30)\"></g>", "<g clip-path=\"url(#none)\"></g>",
                                    "<circle cx=\"1\" cy=\"1\" r=\"1\" transform=\"scale(1,2)\"/>"}) {
@@ -212,7 +232,8 @@ TEST(DxfOutlines, FlattensCurvesWithinAHundredthOfAMillimetre) {
         int bends;  // curves per outline
     };
     for (const Case c : {Case{"M 0 0 Q 50 80 100 0 Z", 1}, Case{"M 0 0 C 0 60 100 -60 100 0 Z", 1},
-                         Case{"M 0 0 q 0.5 0.5 1 0 t 1 0 Z", 2}, Case{"M 0 0 c 0 1 1 1 1 0 s 1 -1 1 0 z", 2}}) {
+                         Case{"M 0 0 q 0.5 0.5 1 0 t 1 0 Z", 2}, Case{"M 0 0 c 0 1 1 1 1 0 s 1 -1 1 0 z", 2},
+                         Case{"M 0 0 A 50 50 0 0 1 100 0 Z", 1}, Case{"M 0 0 a 2 1 30 1 0 3 0 z", 1}}) {
         SCOPED_TRACE(c.d);
         const auto outlines = closed_outlines(c.d, Affine{}, 0.009);
         ASSERT_EQ(outlines.size(), 1u);
@@ -305,6 +326,27 @@ TEST(DxfOption, FilesBesideEveryDrawingOnlyWhenAsked) {
     EXPECT_EQ(no_font_run.out.find("Creation of DXF for box_Main"), std::string::npos);
 }
 
+// A layer file with nothing on it (no label in the text pass) gets no DXF:
+// a service takes an empty one for a broken file. An old one goes too.
+TEST(DxfOption, NoFileForADrawingWithNothingToCutOrEngrave) {
+    TempDir dir;
+    write_text(dir / "box.json", project_with(R"("a_Main": {"led": {"location_x": 3, "location_y": 3,)"
+                                              R"( "drill_diameter": 0.5}})"));
+    const fs::path folder = dir / "out" / "box";
+    fs::create_directories(folder);
+    write_text(folder / "a_Main_text.dxf", "left from an earlier run");
+    const RunResult run = run_program({"-j", "box.json", "-o", "out", "-m", "3", "-b", "50", "-e", "--dxf",
+                                       "--vectorize=false"},
+                                      dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Creation of SVG for a_Main_text successful.\nNo DXF for a_Main_text: it has "
+                           "nothing to cut or engrave.\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_FALSE(fs::exists(folder / "a_Main_text.dxf"));
+    EXPECT_TRUE(fs::exists(folder / "a_Main_components.dxf"));
+}
+
 // A drawing large enough to reach its file in several pieces keeps both
 // files whole: every hatch line of the SVG is a LINE of the DXF.
 TEST(DxfOption, LargeDrawingsKeepBothFilesWhole) {
@@ -320,7 +362,8 @@ TEST(DxfOption, LargeDrawingsKeepBothFilesWhole) {
     ASSERT_GT(svg.size(), std::size_t{256} << 10);
     EXPECT_TRUE(svg.ends_with("</g></svg>"));
     const std::string dxf = unix_lines(read_text(dir / "out" / "box" / "box_Main.dxf"));
-    EXPECT_EQ(count_of(dxf, "\nLINE\n"), count_of(svg, "<line "));
+    // All but the first, which lies on the recess's top edge.
+    EXPECT_EQ(count_of(dxf, "\nLINE\n"), count_of(svg, "<line ") - 1);
     EXPECT_TRUE(dxf.ends_with("EOF\n"));
     for (const auto& entry : fs::directory_iterator(dir / "out" / "box")) {
         EXPECT_FALSE(entry.path().filename().string().starts_with(".svggenerator-")) << entry.path();
@@ -334,7 +377,8 @@ TEST(DxfTransforms, ReadsTheTransformsTheDrawingsWrite) {
         double x, y;  // where (1, 2) goes
     };
     for (const Case c : {Case{"translate(10.00,20.00) rotate(90.00)", 8, 21}, Case{"rotate(90) translate(10,20)", -22, 11},
-                         Case{"rotate(-270)", -2, 1}, Case{"rotate(180, 1, 1)", 1, 0}, Case{"translate(5)", 6, 2},
+                         Case{"rotate(-270)", -2, 1}, Case{"rotate(180, 1, 1)", 1, 0}, Case{"rotate(90, 1, 1)", 0, 1},
+                         Case{"translate(5)", 6, 2},
                          Case{"scale(2) matrix(1 0 0 1 3 4)", 8, 12}}) {
         SCOPED_TRACE(c.text);
         const Affine m = parse_transform(c.text);

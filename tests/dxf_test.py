@@ -6,7 +6,11 @@ file holds the entities its SVG draws, its extents are the SVG page in mm,
 and the holes of one panel agree with the SVG's to 0.001 mm. LibreCAD: its
 print of one file covers what the SVG's own rendering shows.
 
-Usage: dxf_test.py <svggenerator> <example project>
+The scales and frames of a second example are engraved: every mark a LINE
+and every arc or frame a POLYLINE on ENGRAVE, the open ones left open, and
+nothing of them on CUT.
+
+Usage: dxf_test.py <svggenerator> <example project> [<scales example>]
 """
 
 import math
@@ -73,10 +77,29 @@ def drawn(root):
     yield from walk(root, 0.0, 0.0)
 
 
+def lines_on_outline(root):
+    """The hatch lines that lie on an edge of their recess's outline (its clip rectangle, as written): the DXF
+    leaves them out, as the outline engraves that edge."""
+    clips = {}
+    for clip in root.iter(SVG + "clipPath"):
+        r = clip.find(SVG + "rect")
+        clips[clip.get("id")] = (float(r.get("y")), float(r.get("y")) + float(r.get("height")))
+    found = set()
+    for group in root.iter(SVG + "g"):
+        if group.get("clip-path") is None:
+            continue
+        edges = clips[group.get("clip-path")[5:-1]]
+        for e in group.iter(SVG + "line"):
+            if e.get("y1") == e.get("y2") and any(abs(float(e.get("y1")) - edge) < 1e-3 for edge in edges):
+                found.add((e.get("x1"), e.get("y1"), e.get("x2"), e.get("y2"), e.get("transform")))
+    return found
+
+
 def expected_counts(root):
     counts = {}
     lines = set()
     glyphs = 0
+    on_outline = lines_on_outline(root)
 
     def add(key):
         counts[key] = counts.get(key, 0) + 1
@@ -89,7 +112,7 @@ def expected_counts(root):
             add(("POLYLINE", layer))
         elif tag == "line":
             ends = (e.get("x1"), e.get("y1"), e.get("x2"), e.get("y2"), e.get("transform"))
-            if ends[:2] != ends[2:4]:
+            if ends[:2] != ends[2:4] and ends not in on_outline:
                 lines.add(ends)
         elif tag == "text":
             glyphs += len(e.text.replace(" ", ""))
@@ -236,6 +259,35 @@ def check_librecad_print(svg_path, dxf_path, work):
     print("LibreCAD's print: %.4f of its ink on the SVG's, %.4f of the SVG's edges covered" % (on_svg, covered))
 
 
+def check_graphics(program, project, work):
+    out = os.path.join(work, "graphics")
+    result = subprocess.run([program, "-j", project, "-o", out, "-m", "3", "-b", "50", "--vectorize=false", "--dxf",
+                             "--font-file", FONT], capture_output=True, text=True)
+    if result.returncode != 0:
+        sys.exit("the program failed on %s:\n%s" % (project, result.stderr))
+    folder = os.path.join(out, os.path.splitext(os.path.basename(project))[0])
+    svg = open(os.path.join(folder, "box_Main.svg"), encoding="utf-8").read()
+    doc = ezdxf.readfile(os.path.join(folder, "box_Main.dxf"))
+    auditor = doc.audit()
+    check(not auditor.has_errors, "graphics: audit errors %s" % [str(e) for e in auditor.errors])
+    msp = doc.modelspace()
+    lines = msp.query("LINE")
+    root = ET.fromstring(svg)
+    groups = [g for g in root.iter(SVG + "g") if g.get("class") in ("scale", "frame")]
+    marks = sum(1 for g in groups for _ in g.iter(SVG + "line"))
+    paths = [p for g in groups for p in g.iter(SVG + "path")]
+    check(marks > 100 and len(lines) == marks, "graphics: %d marks drawn, %d DXF lines" % (marks, len(lines)))
+    check(all(e.dxf.layer == "ENGRAVE" for e in lines), "graphics: a mark on CUT")
+    opened = [p for p in msp.query("POLYLINE[layer=='ENGRAVE']") if not p.is_closed]
+    open_paths = [p for p in paths if not p.get("d").endswith("Z")]
+    check(len(opened) == len(open_paths) > 0, "graphics: %d open DXF lines for %d open paths" %
+          (len(opened), len(open_paths)))
+    # Cut: the cut-outs and the border only.
+    cut = len(msp.query("*[layer=='CUT']"))
+    cutouts = sum(1 for _ in root.iter(SVG + "circle")) + sum(1 for _ in root.iter(SVG + "rect"))
+    check(cut == cutouts, "graphics: %d entities on CUT for %d cut shapes" % (cut, cutouts))
+
+
 def main():
     program, project = sys.argv[1:3]
     with tempfile.TemporaryDirectory() as work:
@@ -254,6 +306,8 @@ def main():
         kerf = run(program, project, os.path.join(work, "kerf"), ["--kerf", "0.2", "--vectorize=false"])
         check_file(os.path.join(kerf, "box_Main.svg"), os.path.join(kerf, "box_Main.dxf"))
         check_holes(os.path.join(kerf, "box_Main.svg"), os.path.join(kerf, "box_Main.dxf"))
+        if len(sys.argv) > 3:
+            check_graphics(program, sys.argv[3], work)
     for failure in failures:
         print("FAIL:", failure)
     print("%d failures" % len(failures))

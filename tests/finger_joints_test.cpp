@@ -6,8 +6,10 @@
 #include <cmath>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 
 #include "joints/finger_edges.hpp"
+#include "joints/joint_warnings.hpp"
 #include "joints/outline_path.hpp"
 #include "panel/frame.hpp"
 #include "panel/screws.hpp"
@@ -44,6 +46,7 @@ TEST(FingerJoints, SegmentCountIsTheLargestWithSegmentsAtLeastTheWidth) {
         {17.9f, 6, 0},    // too short for three
         {200, 6, 16},     // 33 segments of 6.06
         {56, 6, 4},       // 9 of 6.22
+        {33, 2.2f, 7},    // exactly 15 of 2.2, which single precision puts just under 15
         {0, 6, 0},
         {-5, 6, 0},
         {30, 0, 0},
@@ -199,6 +202,7 @@ TEST(FingerJoints, OptionsReportAndWarnings) {
     }
     // The hole 4 mm from the left edge of the face is within the joint strip
     // only when T is 5; a 60 mm wide joint is too short for 25 mm fingers.
+    // The one end closes the back: the side's bottom edge meets it.
     RunResult run = run_program({"-j", "box.json", "-o", "out", "-m", "5", "-b", "50", "--vectorize=false",
                                  "--finger-joints", "--finger-width", "25"},
                                 dir.path());
@@ -207,7 +211,7 @@ TEST(FingerJoints, OptionsReportAndWarnings) {
                            "along the left edge (within 0.50 cm of it)"),
               std::string::npos)
         << run.err;
-    EXPECT_NE(run.err.find("section \"box_Left\": the top edge, where it meets an end, gets no finger joint: its "
+    EXPECT_NE(run.err.find("section \"box_Left\": the bottom edge, where it meets an end, gets no finger joint: its "
                            "joint is 6.00 cm long, too short for three segments of at least 2.50 cm (--finger-width)"),
               std::string::npos)
         << run.err;
@@ -215,6 +219,28 @@ TEST(FingerJoints, OptionsReportAndWarnings) {
     run = run_program(base, dir.path());
     EXPECT_EQ(run.err.find("finger"), std::string::npos) << run.err;
     EXPECT_EQ(run.out.find("Finger"), std::string::npos) << run.out;
+}
+
+// On a 20 x 10 cm face the bottom strip lies 10 cm down and the right one
+// 20 cm across: a hole near each is warned on its own edge, and one just
+// clear of the strip is not.
+TEST(FingerJoints, EachStripIsMeasuredFromItsOwnEdgeOnAPanelWiderThanTall) {
+    const Arguments a = box_args(5, 50, false);
+    const auto warnings = [&](const char* x, const char* y) {
+        const json section = json::parse(std::string(R"({"hole": {"location_x": )") + x + R"(, "location_y": )" + y +
+                                         R"(, "drill_diameter": 0.2}})");
+        std::ostringstream err;
+        warn_about_joints("box_Main", section, BoxSize{20, 10}, a, Place{"box.json", "box_Main", {}}, err);
+        return err.str();
+    };
+    const std::string bottom = warnings("10", "9.8");
+    EXPECT_NE(bottom.find("the cut-out reaches into the finger joint along the bottom edge (within 0.50 cm of it)\n"),
+              std::string::npos)
+        << bottom;
+    EXPECT_EQ(bottom.find("Warning", 1), std::string::npos) << bottom;
+    EXPECT_NE(warnings("19.8", "5").find("along the right edge"), std::string::npos);
+    EXPECT_EQ(warnings("10", "9.3"), "");
+    EXPECT_EQ(warnings("19.3", "5"), "");
 }
 
 // The jointed outline of every panel of the example, in its own file, as the

@@ -1,5 +1,6 @@
 #include "ink_compare.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -90,4 +91,30 @@ InkComparison compare_renderings(const fs::path& a, const fs::path& b) {
         result.differ += (dark_first != dark_second) ? 1 : 0;
     }
     return result;
+}
+
+Rendering render_svg(const fs::path& svg, int zoom) {
+    TempDir scratch;
+    const fs::path png = scratch / "picture.png";
+    const std::string command =
+        "rsvg-convert -z " + std::to_string(zoom) + " -b white " + quote_path(svg.string()) + " -o " + quote_path(png.string()) + " 2>/dev/null";
+    std::system(command.c_str());
+    const Picture picture = load(png, svg);
+    Rendering rendering{picture.width, picture.height, {}};
+    rendering.grey.assign(picture.grey.get(), picture.grey.get() + static_cast<std::size_t>(picture.width) *
+                                                                     static_cast<std::size_t>(picture.height));
+    return rendering;
+}
+
+long long Rendering::dark_in(int left, int top, int right, int bottom) const {
+    long long dark = 0;
+    for (int y = std::max(top, 0); y < std::min(bottom, height); ++y) {
+        for (int x = std::max(left, 0); x < std::min(right, width); ++x) {
+            dark += grey[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] <
+                            128
+                        ? 1
+                        : 0;
+        }
+    }
+    return dark;
 }

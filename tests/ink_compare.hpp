@@ -37,3 +37,14 @@ struct InkComparison {
 // pixel by pixel. Throws std::runtime_error when a file cannot be rendered or
 // the pictures differ in size.
 InkComparison compare_renderings(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// An SVG file rendered by rsvg-convert at `zoom` times its own size on white,
+// in grey levels, row by row. Throws std::runtime_error when it cannot be rendered.
+struct Rendering {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> grey;
+    // Pixels darker than mid-grey in the rectangle (pixels, ends excluded).
+    long long dark_in(int left, int top, int right, int bottom) const;
+};
+Rendering render_svg(const std::filesystem::path& svg, int zoom);

@@ -35,6 +35,11 @@ grep -qxF "  $share/parts.json" <<<"$listed" ||
     fail "the installed program does not find $share/parts.json"
 [ -f "$share/schema/parts.schema.json" ] || fail "the parts schema is not installed"
 
+# It finds the installed footprint map: the board example's pots are placed by it.
+placed=$(cd "$work" && "$prefix/bin/svggenerator" -j "$share/examples/kicad_panel.json" -o out -m 3 -b 50 --simulate)
+grep -qxF "Creating text: Knob 1.00 for pot1" <<<"$placed" ||
+    fail "the installed program does not place the board example's pots (footprint_map.json not found?)"
+
 # Every long option of --help is in the man page and in the completion.
 options=$("$prefix/bin/svggenerator" --help | grep -oE '^ +(-[A-Za-z0-9], )?--[a-z0-9-]+' | grep -oE -- '--[a-z0-9-]+')
 man_text=$(gzip -dc "$prefix/share/man/man1/svggenerator.1.gz" | sed 's/\\-/-/g')

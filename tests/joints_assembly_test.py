@@ -4,7 +4,8 @@ put together in 3D, fill exactly the space of the butt-jointed box: no point
 belongs to two panels and none is missing, for both sizings and two
 thicknesses. With a kerf the outlines may differ from the butt-jointed box
 only within the kerf of a panel's face, and play opens gaps only beside the
-joints. Every outline also fits its page.
+joints. A tray (no top face) fills the space of the butt-jointed tray: the
+edges that would meet the top stay straight. Every outline also fits its page.
 
 Usage: joints_assembly_test.py PROGRAM"""
 import os
@@ -21,6 +22,7 @@ PX_PER_MM = float(np.float32(37.795)) / 10
 MARGIN = 1.0  # mm of empty space around the box in the grid
 
 SECTIONS = ["box_Main", "box_Bottom", "box_Back", "box_Front", "box_Left", "box_Right"]
+TRAY = SECTIONS[1:]
 
 # (outer sizing, T, finger width (None: the default 2T), W, H, BH in mm). The
 # strips are whole multiples of the finger width, so every joint line falls on a grid line
@@ -34,17 +36,17 @@ BOXES = [
 ]
 
 
-def run(folder, box, extra):
+def run(folder, box, extra, sections=SECTIONS):
     outer, t, fw, w, h, bh = box
     with open(os.path.join(folder, "box.json"), "w") as f:
-        members = ", ".join('"%s": {}' % s for s in SECTIONS)
+        members = ", ".join('"%s": {}' % s for s in sections)
         f.write('{"Generic": {"width": %g, "height": %g}, %s}' % (w / 10, h / 10, members))
     out = os.path.join(folder, "out")
     args = [program, "-j", "box.json", "-o", out, "-m", "%g" % t, "-b", "%g" % bh, "--vectorize=false",
             "--text=false", "--components=false"] + (["-z"] if outer else []) + extra
     done = subprocess.run(args, cwd=folder, capture_output=True, text=True)
     assert done.returncode == 0, done.stderr
-    return {s: open(os.path.join(out, "box", s + ".svg")).read() for s in SECTIONS}
+    return {s: open(os.path.join(out, "box", s + ".svg")).read() for s in sections}
 
 
 def outline_mm(svg, name):
@@ -97,21 +99,25 @@ def rasterise(points):
 
 
 def placements(box):
-    """Per section: the global axes (0 = x along W, 1 = y along H, 2 = z up)
-    of the drawing's u and v, their offsets, and the thickness axis with the
-    panel's place along it, all in mm from the box's outer corner."""
+    """Per section: the global axes (0 = x along W, 1 = y along H from the
+    back, 2 = z up) of the drawing's u and v, their offsets, and the
+    thickness axis with the panel's place along it, all in mm from the box's
+    outer corner. A negative offset runs the drawing's axis backwards from
+    there: an end's top edge and a side's left edge are at the top, a side's
+top edge at the front."""
     outer, t, _, w, h, bh = box
     if not outer:
         top = bh + t
         return {
             "box_Main": (0, t, 1, t, 2, top), "box_Bottom": (0, t, 1, t, 2, 0),
-            "box_Back": (0, t, 2, 0, 1, 0), "box_Front": (0, t, 2, 0, 1, h + t),
-            "box_Left": (2, 0, 1, 0, 0, 0), "box_Right": (2, 0, 1, 0, 0, w + t),
+            "box_Back": (0, t, 2, -(bh + 2 * t), 1, 0), "box_Front": (0, t, 2, -(bh + 2 * t), 1, h + t),
+            "box_Left": (2, -(bh + 2 * t), 1, -(h + 2 * t), 0, 0),
+            "box_Right": (2, -(bh + 2 * t), 1, -(h + 2 * t), 0, w + t),
         }, (w + 2 * t, h + 2 * t, bh + 2 * t)
     return {
         "box_Main": (0, 0, 1, 0, 2, bh - t), "box_Bottom": (0, 0, 1, 0, 2, 0),
-        "box_Back": (0, t, 2, t, 1, 0), "box_Front": (0, t, 2, t, 1, h - t),
-        "box_Left": (2, t, 1, 0, 0, 0), "box_Right": (2, t, 1, 0, 0, w - t),
+        "box_Back": (0, t, 2, -(bh - t), 1, 0), "box_Front": (0, t, 2, -(bh - t), 1, h - t),
+        "box_Left": (2, -(bh - t), 1, -h, 0, 0), "box_Right": (2, -(bh - t), 1, -h, 0, w - t),
     }, (w, h, bh)
 
 
@@ -124,8 +130,15 @@ def assemble(box, files):
     count = np.zeros(shape, dtype=np.int8)
     label = np.full(shape, -1, dtype=np.int8)
     for index, section in enumerate(SECTIONS):
+        if section not in files:
+            continue
         mask, u0, v0 = rasterise(outline_mm(files[section], section))
         u_axis, u_off, v_axis, v_off, t_axis, t_at = where[section]
+        # A backwards axis: the cell at u lies at -u_off - u.
+        if u_off < 0:
+            mask, u0, u_off = mask[::-1, :], -(u0 + mask.shape[0] * CELL), -u_off
+        if v_off < 0:
+            mask, v0, v_off = mask[:, ::-1], -(v0 + mask.shape[1] * CELL), -v_off
         starts = [0, 0, 0]
         lengths = [0, 0, 0]
         starts[u_axis], lengths[u_axis] = int(round((u0 + u_off + MARGIN) / CELL)), mask.shape[0]
@@ -203,6 +216,22 @@ with tempfile.TemporaryDirectory() as folder:
             if beyond.any() or lost.any() or doubled.any():
                 failures.append("%s with a kerf: %d cells beyond the kerf, %d lost, %d doubled away from a face"
                                 % (name, int(beyond.sum()), int(lost.sum()), int(doubled.sum())))
+
+    # A tray: the walls' edges toward the missing top stay straight, so the
+    # jointed tray takes exactly the space of the butt-jointed one.
+    for box in (BOXES[0], BOXES[1]):
+        name = "%s sizing tray" % ("outer" if box[0] else "inner")
+        joints = ["--finger-joints"] + (["--finger-width", "%g" % box[2]] if box[2] else [])
+        butt_count, _ = assemble(box, run(folder, box, [], TRAY))
+        count, label = assemble(box, run(folder, box, joints, TRAY))
+        overlap = int((count > 1).sum())
+        missing = int(((butt_count > 0) & (count == 0)).sum())
+        extra = int(((butt_count == 0) & (count > 0)).sum())
+        print("%s: %d cells, %d in two panels, %d missing, %d extra" % (name, int(butt_count.sum()), overlap,
+                                                                        missing, extra))
+        if butt_count.max() > 1 or overlap or missing or extra:
+            failures.append("%s: %d cells in two panels, %d missing, %d beyond the tray" % (name, overlap, missing,
+                                                                                           extra))
 
 for failure in failures:
     print("FAIL:", failure)

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$1"
 # Lowest first.
-layers=(settings panel parts joints drawing testpiece vector dxf lightburn sheets run)
+layers=(settings panel parts kicad graphics joints drawing testpiece vector dxf lightburn sheets run studio)
 status=0
 for ((i = 0; i < ${#layers[@]}; i++)); do
     folder=${layers[i]}

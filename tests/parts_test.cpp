@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 
 #include "layer_fixtures.hpp"
 #include "panel/cutouts.hpp"
+#include "panel/labels.hpp"
 #include "run/draw_all.hpp"
 #include "parts/library.hpp"
 #include "parts/resolve.hpp"
@@ -77,7 +79,16 @@ std::vector<Shape> drawn_shapes(const std::string& members, const LaserStyle& st
 
 double px(double mm) { return mm / 10 * 37.795; }
 
-constexpr double tolerance = 0.011;  // two decimals written, single precision drawn
+constexpr double tolerance = 0.011;
+
+// The console's text with the project file named by its name alone.
+std::string without_folder(std::string text, const std::filesystem::path& file) {
+    const std::string full = file.string();
+    for (auto at = text.find(full); at != std::string::npos; at = text.find(full, at)) {
+        text.replace(at, full.size(), file.filename().string());
+    }
+    return text;
+}  // two decimals written, single precision drawn
 
 }  // namespace
 
@@ -218,16 +229,16 @@ TEST(Parts, HolesAreCutWithTheKerfAndTheCutColour) {
 }
 
 TEST(Parts, WarningsSeeTheMountingHoles) {
-    const auto warnings_for = [](const std::string& components) {
+    const auto warnings_for = [](const std::string& components, const Arguments& args = simulation()) {
         TempDir dir;
         write_text(dir / "box.json", project_with(R"("box_Main": {)" + components + "}"));
         NoCommands commands;
         std::ostringstream out, err;
         RunContext context{out, err, commands};
         context.parts = &shipped();
-        draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, false, false, 0, 0, 0,
-                 simulation(), context);
-        return err.str();
+        draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, false, false, 0, 0, 0, args,
+                 context);
+        return without_folder(err.str(), dir / "box.json");
     };
     // The DIN socket's left screw hole (1.08 cm left of the centre, 0.16 cm
     // radius) crosses the left edge at x = 1.2 cm and clears it at 1.3 cm.
@@ -235,14 +246,156 @@ TEST(Parts, WarningsSeeTheMountingHoles) {
                   .find("a hole of the part reaches beyond the panel's left edge by up to 0.04 cm"),
               std::string::npos);
     EXPECT_EQ(warnings_for(R"("midi": {"location_x": 1.3, "location_y": 5, "part": "din5-midi"})"), "");
-    // Two sockets whose screws meet, though their main holes stay apart.
-    EXPECT_NE(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
-                           R"( "b": {"location_x": 7.3, "location_y": 5, "part": "din5-midi"})")
-                  .find(R"(component "b": the cut-out overlaps the cut-out of component "a")"),
-              std::string::npos);
+    // Two sockets whose screws meet, though their main holes stay apart: one
+    // line for the pair, naming the screw holes.
+    EXPECT_EQ(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
+                           R"( "b": {"location_x": 7.3, "location_y": 5, "part": "din5-midi"})"),
+              "Warning: project file \"box.json\", section \"box_Main\", component \"b\": the screw hole of \"b\" "
+              "overlaps the screw hole of component \"a\"\n");
+    // Closer, b's cut-out meets a's screw hole too: still one line, the cut-out's.
+    EXPECT_EQ(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
+                           R"( "b": {"location_x": 7, "location_y": 5, "part": "din5-midi"})"),
+              "Warning: project file \"box.json\", section \"box_Main\", component \"b\": the cut-out overlaps the "
+              "screw hole of component \"a\"\n");
     EXPECT_EQ(warnings_for(R"("a": {"location_x": 5, "location_y": 5, "part": "din5-midi"},)"
                            R"( "b": {"location_x": 7.5, "location_y": 5, "part": "din5-midi"})"),
               "");
+    // Top screws of 3 mm sit 0.7 cm from the face's corners: the socket's
+    // left screw hole, 0.25 cm below the top left one, meets it; its cut-out
+    // stays clear of the screw's 6 mm head.
+    Arguments screwed = simulation();
+    screwed.screw_size_top = 3;
+    screwed.screw_head_diameter = 6;
+    screwed.screw_extra_margin = 1;
+    EXPECT_EQ(warnings_for(R"("midi": {"location_x": 1.78, "location_y": 0.95, "part": "din5-midi"})", screwed),
+              "Warning: project file \"box.json\", section \"box_Main\", component \"midi\": a screw hole of the "
+              "part overlaps the top left screw hole\n");
+    // A round part turns only its extra holes; a negative turn leaves them.
+    EXPECT_EQ(warnings_for(R"("midi": {"location_x": 5, "location_y": 5, "part": "din5-midi", "rotation": -90})"),
+              "Warning: project file \"box.json\", section \"box_Main\", component \"midi\", key \"rotation\": a "
+              "negative rotation (-90) is drawn as 0: the part's holes are not turned; use 270 for that turn\n");
+    EXPECT_EQ(warnings_for(R"("jack": {"location_x": 5, "location_y": 5, "part": "pj398sm", "rotation": -90})"), "");
+}
+
+// A socket turned upright near the back's top edge: its upper screw hole
+// (centre 1.7 mm from the edge, radius 1.6 mm) opens into a 3 mm deep notch.
+TEST(Parts, APartsHolesAreCheckedAgainstTheJoints) {
+    const auto warnings_for = [](const std::string& y) {
+        TempDir dir;
+        write_text(dir / "box.json", project_with(R"("box_Main": {}, "h_Back": {"midi": {"location_x": 5, "location_y": )" + y +
+                                                  R"(, "part": "din5-midi", "rotation": 90}})"));
+        Arguments jointed = simulation();
+        jointed.finger_joints = true;
+        NoCommands commands;
+        std::ostringstream out, err;
+        RunContext context{out, err, commands};
+        context.parts = &shipped();
+        draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, true, false, 0, 0, 0, jointed,
+                 context);
+        return without_folder(err.str(), dir / "box.json");
+    };
+    EXPECT_EQ(warnings_for("1.25"),
+              "Warning: project file \"box.json\", section \"h_Back\", component \"midi\": a screw hole of the part "
+              "reaches into the finger joint along the top edge (within 0.30 cm of it)\n");
+    // 3.1 mm from the edge to the hole's top: clear of the strip.
+    EXPECT_EQ(warnings_for("1.55"), "");
+}
+
+// A pot's anti-rotation slot lies beyond its drill diameter, where the label
+// of the visible height would be engraved; the label keeps today's gap (8, 5,
+// 10 and 6 px for 0, 90, 180 and 270 degrees) from the slot instead, on
+// every side it turns to. A part whose holes stay within that height (the
+// DIN socket's screws lie beside it) keeps the label where it was.
+TEST(Parts, ALabelKeepsItsGapFromItsPartsOutermostHole) {
+    struct Case {
+        const char* part;
+        int rotation;
+        double gap;  // px from the hole's edge to the label's centre
+        bool beyond_slot;
+    };
+    const Case cases[] = {{"pot-16mm", 0, 8, true},    {"pot-16mm", 90, 5, true}, {"ec11", 180, 10, true},
+                          {"pot-9mm", 270, 6, true},   {"din5-midi", 0, 8, false}};
+    for (const Case& c : cases) {
+        Placed placed(std::string(R"("call_name": "Knob", "location_x": 5, "location_y": 5, "part": ")") + c.part +
+                      R"(", "rotation": )" + std::to_string(c.rotation));
+        SectionDocument doc;
+        std::ostringstream out;
+        draw_label(placed.component, LaserStyle(), doc, out);
+        // The side the label takes, and its centre on the page (rotate()
+        // takes its x and y from the turned frame).
+        const double x = attribute(doc.svg, "x"), y = attribute(doc.svg, "y");
+        const double q = c.rotation * std::acos(-1.0) / 180;
+        const double dx = std::sin(q), dy = -std::cos(q);
+        const double page_x = x * std::cos(q) - y * std::sin(q), page_y = x * std::sin(q) + y * std::cos(q);
+        const double centre = px(50);
+        const double beyond = (page_x - centre) * dx + (page_y - centre) * dy;
+        // The slot lies on that side, its height across it.
+        double reach = placed.component.visible_height / 2;
+        if (c.beyond_slot) {
+            std::string svg;
+            draw_cutout(placed.component, LaserStyle(), svg);
+            const Shape slot = shape_of(elements_starting(svg, "<rect").at(0));
+            reach = (slot.x - centre) * dx + (slot.y - centre) * dy + slot.h / 2;
+        }
+        EXPECT_NEAR(beyond, reach + c.gap, tolerance) << c.part << " at " << c.rotation << ": " << doc.svg;
+    }
+}
+
+// The example numbers its knobs and its buttons alike from 1.
+TEST(Parts, TheExampleNumbersKnobsAndButtonsFromOne) {
+    TempDir dir;
+    const RunResult run = run_program({"-j", (source_dir() / "examples/parts_panel.json").string(), "-o", "out", "-m",
+                                       "3", "-b", "50", "--vectorize=false"},
+                                      dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string svg = read_text(dir / "out/parts_panel/box_Main.svg");
+    for (const std::string name : {"Knob", "Button"}) {
+        for (const std::string number : {"1.00", "2.00", "3.00"}) {
+            EXPECT_NE(svg.find(">" + name + " " + number + "</text>"), std::string::npos) << name << " " << number;
+        }
+        EXPECT_EQ(svg.find(">" + name + " 4.00</text>"), std::string::npos) << name;
+    }
+}
+
+// A pot's anti-rotation tab turned by 30 degrees: a 2 mm hole just beyond the
+// drawn tab's outer corner, along its diagonal, is clear of it; one just
+// inside overlaps it.
+TEST(Parts, ATurnedTabOverlapsANeighbourExactlyWhereItIsDrawn) {
+    const std::string pot = R"("location_x": 10, "location_y": 5, "part": "pot-16mm", "rotation": 30)";
+    const std::vector<Shape> shapes = drawn_shapes(pot);
+    ASSERT_EQ(shapes.size(), 2u);
+    const Shape& tab = shapes[1];
+    ASSERT_TRUE(tab.turned);
+    // The corner away from the pot's centre, (w / 2, -h / 2) before the turn.
+    const double c30 = std::sqrt(3.0) / 2, s30 = 0.5;
+    const double dx = tab.w / 2 * c30 + tab.h / 2 * s30;
+    const double dy = tab.w / 2 * s30 - tab.h / 2 * c30;
+    const double diagonal = std::hypot(dx, dy);
+    const double radius = px(1);
+    const auto warnings_with_hole_at = [&](double gap_px) {
+        const double along = (diagonal + radius + gap_px) / diagonal;
+        const double x_cm = (tab.x + dx * along) / 37.795;
+        const double y_cm = (tab.y + dy * along) / 37.795;
+        TempDir dir;
+        char hole[160];
+        std::snprintf(hole, sizeof hole, R"("hole": {"location_x": %.6f, "location_y": %.6f, "drill_diameter": 0.2})",
+                      x_cm, y_cm);
+        write_text(dir / "box.json", project_with(R"("box_Main": {"pot": {)" + pot + "}, " + hole + "}"));
+        NoCommands commands;
+        std::ostringstream out, err;
+        RunContext context{out, err, commands};
+        context.parts = &shipped();
+        Arguments no_labels = simulation();
+        no_labels.text = false;
+        draw_all((dir / "box.json").string(), (dir / "out").string(), false, true, false, false, 0, 0, 0,
+                 no_labels, context);
+        return err.str();
+    };
+    const double gap = px(0.05);
+    const std::string meeting = warnings_with_hole_at(-gap);
+    EXPECT_NE(meeting.find("overlaps"), std::string::npos) << meeting;
+    EXPECT_NE(meeting.find(R"(component "hole")"), std::string::npos) << meeting;
+    EXPECT_EQ(warnings_with_hole_at(gap), "");
 }
 
 TEST(Parts, AnUnknownPartIsAProjectErrorNamingTheNearestPart) {
@@ -295,6 +448,14 @@ TEST(Parts, ListingAndTheUsersOwnLibrary) {
     EXPECT_EQ(drawn.status, 0) << drawn.err;
     EXPECT_NE(drawn.out.find(default_inkscape_line + "\nParts file: mine.json\n"), std::string::npos) << drawn.out;
     EXPECT_EQ(elements_starting(read_text(dir / "out/box/box_Main.svg"), "<circle").size(), 1u);
+    // A second library would replace the first.
+    with_parts.insert(with_parts.end(), {"--parts", "mine.json"});
+    const RunResult twice = run_program(with_parts, dir.path());
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_NE(twice.err.find(platform_quotes("Option ‘parts’ must be given once")), std::string::npos) << twice.err;
+    EXPECT_NO_THROW(parse_part_library(R"({"parts": {"a": {"description": "a", "source": "s", "drill_diameter": 5,)"
+                                       R"( "holes": [{"x": 1, "y": 0, "diameter": 2}]}}})",
+                                       "mine.json"));
 }
 
 TEST(Parts, ALibraryTheDrawingCannotUseIsRefused) {
@@ -320,6 +481,11 @@ TEST(Parts, ALibraryTheDrawingCannotUseIsRefused) {
         {R"({"parts": []})", R"(key "parts": expected an object, found array)"},
         {R"({"parts": {}, "extra": 1})", R"(key "extra": not a key of a parts file)"},
         {R"({"parts": )", "not valid JSON"},
+        // A part given twice in one file; the same name on two levels is no
+        // second part.
+        {R"({"parts": {"a": {"description": "d", "source": "s", "drill_diameter": 5}, "b": {"description": "a",)"
+         R"( "source": "s", "drill_diameter": 6}, "a": {"description": "e", "source": "s", "drill_diameter": 7}}})",
+         R"(part "a": the name is given to two parts in this file)"},
     };
     for (const Case& c : cases) {
         try {

@@ -8,6 +8,7 @@ given, is the benchmarks' project maker; a small project of it is checked too.""
 import glob
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -36,6 +37,15 @@ good = {
     "a named part, its values overridden": '{%s, "box_Main": {"midi": {%s, "part": "din5-midi",'
                                             ' "drill_diameter": 1.6}}}' % (BOX, KNOB),
     "whole number written with a point": '{%s, "box_Main": {"pot1": {%s, "id": 2.0}}}' % (BOX, KNOB),
+    "every key of scales and frames": '{%s, "box_Main": {"knob": {%s, "label_size": 9, "label_offset": [0, -0.2],'
+                                      ' "scale": {"type": "arc", "from": 0, "to": 90, "marks": 4, "minor": 1,'
+                                      ' "radius": 1, "length": 0.2, "minor_length": 0.1, "line_width": 0.3,'
+                                      ' "arc": true, "labels": ["a", "b", "c", "d"], "label_radius": 1.6,'
+                                      ' "label_size": 7, "radial": true}, "frame": {"width": 4, "height": 3,'
+                                      ' "radius": 0.2, "line_width": 0.2, "title": "T"}},'
+                                      ' "fader": {%s, "id": 1, "drill_width": 0.3, "drill_height": 4, "scale":'
+                                      ' {"type": "line", "from": -2, "to": 2, "side": "both",'
+                                      ' "labels": {"from": 0, "to": 1}}}}}' % (BOX, KNOB, KNOB),
 }
 
 # Projects the program refuses (exit 2); the schema must refuse them too.
@@ -49,6 +59,11 @@ bad = {
     "pot without id": '{%s, "box_Main": {"pot1": {%s, "call_name": "Knob"}}}' % (BOX, KNOB),
     "call_name a number": '{%s, "box_Main": {"led": {%s, "call_name": 7}}}' % (BOX, KNOB),
     "rotation beyond int": '{%s, "box_Main": {"led": {%s, "rotation": 3000000000}}}' % (BOX, KNOB),
+    "a scale of one mark": '{%s, "box_Main": {"knob": {%s, "scale": {"marks": 1}}}}' % (BOX, KNOB),
+    "a scale's side that is no side": '{%s, "box_Main": {"knob": {%s, "scale": {"side": "up"}}}}' % (BOX, KNOB),
+    "a frame without width": '{%s, "box_Main": {"box": {%s, "frame": {"width": 0, "height": 2}}}}' % (BOX, KNOB),
+    "a negative mark length": '{%s, "box_Main": {"knob": {%s, "scale": {"length": -0.1}}}}' % (BOX, KNOB),
+    "a label size of 0": '{%s, "box_Main": {"knob": {%s, "label_size": 0}}}' % (BOX, KNOB),
 }
 
 failures = []
@@ -59,6 +74,9 @@ def program_status(text):
         path = os.path.join(tmp, "box.json")
         with open(path, "w", encoding="utf-8") as f:
             f.write(text)
+        # The examples' boards, which their "Boards" name beside them.
+        for board in glob.glob(os.path.join(examples_dir, "*.kicad_pcb")):
+            shutil.copy(board, tmp)
         run = subprocess.run([program, "-j", path, "-o", os.path.join(tmp, "out"), "-m", "3", "-b", "50",
                               "--vectorize=false", "--simulate"], capture_output=True, text=True, timeout=120)
         return run.returncode

@@ -80,6 +80,9 @@ TEST(SheetPacker, FindsTheFewestSheetsOfKnownPackings) {
          2},
         // Every heuristic needs two sheets for these; 96 of 100 units fit one.
         {"only the search finds it", {{3, 2}, {7, 2}, {3, 4}, {3, 6}, {6, 3}, {4, 3}, {4, 4}}, {10, 10}, 0, 1},
+        // Past the exact search: the heuristics must take a free space exactly
+        // the panel's size.
+        {"sixteen tile the sheet exactly", std::vector<Extent>(16, Extent{150, 100}), {600, 400}, 0, 1},
     };
     for (const Case& c : cases) {
         if (c.sheets == 0) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "ink_compare.hpp"
 #include "panel/errors.hpp"
 #include "run/draw_all.hpp"
 #include "pass_fixtures.hpp"
@@ -75,9 +76,22 @@ struct Footprint {
     std::string transform;
 };
 
+// A panel's drawing as its `n`th place on a sheet holds it: its ids and the
+// references to them carry the place.
+std::string with_ids_of_place(std::string drawing, int n) {
+    const std::string prefix = "p" + std::to_string(n) + "-";
+    for (const std::string opener : {" id=\"", "url(#"}) {
+        for (auto at = drawing.find(opener); at != std::string::npos; at = drawing.find(opener, at + 1)) {
+            drawing.insert(at + opener.size(), prefix);
+        }
+    }
+    return drawing;
+}
+
 // Reads one sheet back: each group must open with its placement and hold,
-// byte for byte, the drawing of the next panel that the console places on
-// this sheet (in key order); the sheet ends after the last one.
+// byte for byte but for its ids, the drawing of the next panel that the
+// console places on this sheet (in key order); the sheet ends after the last
+// one.
 std::vector<Footprint> read_sheet(const Sheets& s, const std::string& sheet, const std::string& suffix, int number) {
     std::vector<Footprint> found;
     const std::string& text = s.files.at(sheet);
@@ -92,7 +106,7 @@ std::vector<Footprint> read_sheet(const Sheets& s, const std::string& sheet, con
         EXPECT_EQ(text.compare(at, open.size(), open), 0) << sheet << " at " << at;
         const auto tag_end = text.find("\">", at) + 2;
         const std::string transform = text.substr(at + open.size() - 10, tag_end - 2 - (at + open.size() - 10));
-        const std::string drawing = drawing_of(own);
+        const std::string drawing = with_ids_of_place(drawing_of(own), static_cast<int>(found.size()) + 1);
         EXPECT_EQ(text.compare(tag_end, drawing.size(), drawing), 0) << section << " in " << sheet;
         at = tag_end + drawing.size();
         EXPECT_EQ(text.compare(at, 4, "</g>"), 0) << section << " in " << sheet;
@@ -172,6 +186,57 @@ TEST(Sheets, EachPanelGroupIsItsOwnDrawingPlacedApartInsideTheSheet) {
     }
 }
 
+// Two panels with a rectangular recess each, in different places: every id
+// on the sheet is its own, so each panel's hatching is clipped by its own
+// recess (a reader takes the first of two alike ids) and engraved.
+TEST(Sheets, EachPanelKeepsItsRecessHatchingOnTheSheet) {
+    TempDir dir;
+    write_text(dir / "two.json",
+               R"({"Generic": {"width": 10, "height": 5},)"
+               R"( "a_Main": {"screen": {"location_x": 3, "location_y": 2.5, "visible_width": 4, "visible_height": 2}},)"
+               R"( "b_Top": {"screen": {"location_x": 7.5, "location_y": 2.5, "visible_width": 3, "visible_height": 2}}})");
+    // An engrave colour leaves the recess outlines unfilled, so that only
+    // the hatch lines ink the recess.
+    const Sheets s =
+        run_sheets({"-r", "--engrave-color", "#000000", "--sheet", "250x100"}, (dir / "two.json").string());
+    ASSERT_EQ(s.run.status, 0) << s.run.err;
+    const std::string& sheet = s.files.at("sheet-1.svg");
+    std::map<std::string, int> ids;
+    for (auto at = sheet.find(" id=\""); at != std::string::npos; at = sheet.find(" id=\"", at + 1)) {
+        ++ids[sheet.substr(at + 5, sheet.find('"', at + 5) - at - 5)];
+    }
+    EXPECT_EQ(ids.size(), 2u) << sheet;
+    for (const auto& [id, count] : ids) {
+        EXPECT_EQ(count, 1) << id;
+        EXPECT_NE(sheet.find("url(#" + id + ")"), std::string::npos) << id;
+    }
+    TempDir scratch;
+    write_text(scratch / "sheet.svg", sheet);
+    constexpr int zoom = 4;
+    const Rendering picture = render_svg(scratch / "sheet.svg", zoom);
+    ASSERT_EQ(picture.width, 945 * zoom);  // 250 mm at 96 dpi
+    std::istringstream lines(s.run.out);
+    struct Recess {
+        double x, y, width, height;  // mm in the panel
+    };
+    const Recess recesses[] = {{30, 25, 40, 20}, {75, 25, 30, 20}};
+    int panels = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("Placing ") || panels == 2) continue;
+        EXPECT_EQ(line.find("turned"), std::string::npos) << line;
+        const Recess& r = recesses[panels++];
+        char* end = nullptr;
+        const double x = std::strtod(line.c_str() + line.find(" at (") + 5, &end) + r.x;
+        const double y = std::strtod(end + 1, nullptr) + r.y;
+        // The inner half of the recess.
+        const auto px = [](double mm) { return static_cast<int>(mm * px_per_mm * zoom); };
+        EXPECT_GT(picture.dark_in(px(x - r.width / 4), px(y - r.height / 4), px(x + r.width / 4), px(y + r.height / 4)),
+                  1000)
+            << line;
+    }
+    EXPECT_EQ(panels, 2) << s.run.out;
+}
+
 TEST(Sheets, RefusesAPanelThatFitsNeitherWayBeforeAnyFileIsWritten) {
     // Back is 200 x 56 mm; with 3 mm to each edge it needs 206 x 62.
     const Sheets s = run_sheets({"--sheet", "205x105"});
@@ -183,6 +248,16 @@ TEST(Sheets, RefusesAPanelThatFitsNeitherWayBeforeAnyFileIsWritten) {
     EXPECT_TRUE(s.files.empty()) << s.files.size() << " files written";
     // Turned every panel fits (Main, the largest, is 200 x 120 mm).
     EXPECT_EQ(run_sheets({"--sheet", "126x206"}).run.status, 0);
+    // A 70 x 50 mm panel with 3 mm all round fits 76 x 56 exactly, though
+    // its page rounds to 70.0013 mm; a hundredth of a millimetre less does not.
+    TempDir dir;
+    write_text(dir / "small.json", R"({"Generic": {"width": 7, "height": 5}, "a_Main": {}})");
+    const std::string small = (dir / "small.json").string();
+    const Sheets exact = run_sheets({"--sheet", "76x56"}, small);
+    EXPECT_EQ(exact.run.status, 0) << exact.run.err;
+    EXPECT_NE(exact.run.out.find("Placing a_Main on sheet 1 at (3.00, 3.00) mm\n"), std::string::npos) << exact.run.out;
+    EXPECT_EQ(run_sheets({"--sheet", "75.99x56"}, small).run.status, 2);
+    EXPECT_EQ(run_sheets({"--sheet", "76x55.99"}, small).run.status, 2);
 }
 
 TEST(Sheets, RefusesMalformedSizesAndGaps) {

@@ -44,4 +44,24 @@ TEST(StrictStatus, FailedVectorizationsEndWithStatusThreeOnlyWhenAsked) {
     }
 }
 
+// Under --strict a DXF that could not be made counts as a failed conversion
+// does; without it the run goes on as before.
+TEST(StrictStatus, AFailedDxfEndsWithStatusThree) {
+    TempDir dir;
+    write_text(dir / "box.json", project_with(R"("a_Main": {"k": {"id": 0, "call_name": "Knob", "location_x": 3,
+        "location_y": 3, "drill_diameter": 0.7}}, "b_Top": {})"));
+    write_text(dir / "notes.ttf", "not a font");
+    const std::vector<std::string> args = {"-j",  "box.json", "-o",    "out", "-m", "3", "-b", "50", "--dxf",
+                                           "--vectorize=false", "--font-file", "notes.ttf"};
+    const RunResult lenient = run_program(args, dir.path());
+    EXPECT_EQ(lenient.status, 0) << lenient.err;
+    EXPECT_NE(lenient.err.find("DXF failed for a_Main: "), std::string::npos) << lenient.err;
+    std::vector<std::string> strict = args;
+    strict.push_back("--strict");
+    const RunResult refused = run_program(strict, dir.path());
+    EXPECT_EQ(refused.status, 3) << refused.err;
+    EXPECT_TRUE(refused.err.ends_with("DXF failed for 1 of 2 files\n")) << refused.err;
+    EXPECT_TRUE(fs::exists(dir / "out/box/b_Top.dxf"));
+}
+
 }  // namespace

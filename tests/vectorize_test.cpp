@@ -308,6 +308,28 @@ TEST(VectorOutcome, AVectorFileFromAnEarlierRunIsNotTakenForThisOne) {
     EXPECT_EQ(out.str().find("Vectorization success"), std::string::npos);
 }
 
+// The earlier vector file is moved aside while Inkscape writes the new one;
+// once the new one is there, the folder holds it and nothing else of the run.
+TEST(VectorOutcome, ASuccessOverAnEarlierVectorFileLeavesNoScratchFile) {
+    TempDir dir;
+    const fs::path plain = dir / "out" / "box_Main.svg";
+    const fs::path vector = dir / "out" / "box_Main_vector.svg";
+    write_text(plain, "<svg>new</svg>");
+    write_text(vector, "<svg>old</svg>");
+    Arguments args{};
+    std::ostringstream out, err;
+    FakeInkscape inkscape(0, Writes::Content, vector, plain, out);
+    RunContext context{out, err, inkscape};
+
+    vectorize_file("box_Main", "", plain, args, context);
+
+    EXPECT_NE(out.str().find("Vectorization success for box_Main."), std::string::npos) << err.str();
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir / "out")) left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"box_Main_vector.svg"});
+    EXPECT_EQ(read_text(vector), "<svg/>");
+}
+
 TEST(VectorOutcome, AVectorFileOfAFailedRunIsNotLeftBehind) {
     TempDir dir;
     const fs::path plain = dir / "out" / "box_Main.svg";

@@ -83,6 +83,25 @@ TEST(Warnings, EachMistakeWarnsAndItsNearMissDoesNot) {
          component("box_Top", "jack", R"("location_x": 19.3, "location_y": 8.7, "drill_diameter": 0.8)"),
          component("box_Left", "jack", R"("location_x": 4, "location_y": 9, "drill_diameter": 0.8)"),
          ": the cut-out overlaps the bottom right screw-head recess"},
+        // Volume's label is 6 x 0.6 em wide and 0.7 em high (8 px) about its
+        // centre, 8 px above the 6 mm hole: from y 4.415 to 4.565 cm.
+        {"label over another hole",
+         R"("box_Main": {"knob": {"call_name": "Volume", "location_x": 5, "location_y": 5, "drill_diameter": 0.6}, )"
+         R"("led": {"location_x": 5.2, "location_y": 4.32, "drill_diameter": 0.2}})",
+         R"("box_Main": {"knob": {"call_name": "Volume", "location_x": 5, "location_y": 5, "drill_diameter": 0.6}, )"
+         R"("led": {"location_x": 5.2, "location_y": 4.3, "drill_diameter": 0.2}})",
+         "component \"knob\": the label \"Volume\" lies over the cut-out of component \"led\""},
+        // Turned, it stands 5 px right of the hole: from x 5.357 to 5.506 cm.
+        {"turned label over another hole",
+         R"("box_Main": {"knob": {"call_name": "Volume", "location_x": 5, "location_y": 5, "rotation": 90, )"
+         R"("drill_diameter": 0.6}, "led": {"location_x": 5.58, "location_y": 5.3, "drill_diameter": 0.2}})",
+         R"("box_Main": {"knob": {"call_name": "Volume", "location_x": 5, "location_y": 5, "rotation": 90, )"
+         R"("drill_diameter": 0.6}, "led": {"location_x": 5.62, "location_y": 5.3, "drill_diameter": 0.2}})",
+         "component \"knob\": the label \"Volume\" lies over the cut-out of component \"led\""},
+        {"label over a screw hole",
+         component("box_Main", "led", R"("call_name": "Power", "location_x": 1, "location_y": 1.4, "drill_diameter": 0.6)"),
+         component("box_Main", "led", R"("call_name": "Power", "location_x": 1, "location_y": 1.5, "drill_diameter": 0.6)"),
+         ": the label \"Power\" lies over the top left screw hole"},
         {"negative rotation of a rectangle",
          component("box_Main", "slot", R"("location_x": 5, "location_y": 5, "rotation": -30, "drill_width": 0.2, "drill_height": 3)"),
          component("box_Main", "led", R"("location_x": 5, "location_y": 5, "rotation": -30, "drill_diameter": 0.6)"),

@@ -11,7 +11,7 @@ zip=$(ls "$work"/package/svggenerator-*.zip | head -n 1)
 contents=$(cmake -E tar tf "$zip")
 failures=0
 for path in svggenerator.exe README.md schema/project.schema.json examples/midi_controller.json parts.json \
-    schema/parts.schema.json; do
+    schema/parts.schema.json footprint_map.json; do
     grep -qE "^svggenerator-[^/]+/$path\$" <<<"$contents" || { echo "FAIL: zip lacks $path"; failures=1; }
 done
 [ $failures -eq 0 ] && echo "zip holds the exe, README, schema and examples"

@@ -63,6 +63,12 @@ TextPlacement label_placement(const MarkupPiece& piece, double font_size) {
     at.x = number_attribute(piece, "x");
     at.y = number_attribute(piece, "y");
     at.size_px = font_size;
+    // A label of its own size says so in its style attribute, which wins over
+    // the style sheet's rule.
+    const MarkupAttribute* own_style = find_attribute(piece, "style");
+    if (own_style != nullptr && own_style->raw_value.find("font-size:") != std::string_view::npos) {
+        at.size_px = style_font_size(own_style->raw_value);
+    }
     const MarkupAttribute* anchor = find_attribute(piece, "text-anchor");
     if (anchor != nullptr && anchor->raw_value == "middle") at.anchor = TextAnchor::Middle;
     if (anchor != nullptr && anchor->raw_value == "end") at.anchor = TextAnchor::End;

@@ -23,7 +23,8 @@ double style_font_size(std::string_view style);
 // spaces, runs of spaces one, none at either end.
 std::string collapse_spaces(std::string_view text);
 
-// Where the <text> start tag puts its label, in its own (turned) frame.
+// Where the <text> start tag puts its label, in its own (turned) frame, at
+// `font_size` or at the size of its own style attribute.
 TextPlacement label_placement(const MarkupPiece& piece, double font_size);
 
 // The label that the <text> start tag at pieces[at] holds, its spaces

@@ -1,6 +1,6 @@
 # What `cmake --install` puts where (GNU layout under the chosen prefix): the
 # program, its man page and bash completion, the project schema, the examples
-# and the README.
+# and the README with the docs/ it links to.
 include(GNUInstallDirs)
 
 if(WIN32)
@@ -26,6 +26,8 @@ install(FILES parts/parts.json DESTINATION ${data_dir})
 install(FILES kicad/footprint_map.json DESTINATION ${data_dir})
 install(FILES schema/parts.schema.json DESTINATION ${data_dir}/schema)
 install(FILES README.md packaging/copyright DESTINATION ${doc_dir})
+# The README links its reference pages and pictures as docs/…, so they sit beside it.
+install(DIRECTORY docs/ DESTINATION ${doc_dir}/docs)
 
 # The man page and the completion are made from the built program's --help
 # text, so they list exactly its options; a cross build cannot run it.

@@ -32,7 +32,7 @@ def f32(value):
 
 
 def expected_arc_marks(c):
-    """(angle, inner, outer) of each mark of an arc scale, as the README tells it."""
+    """(angle, inner, outer) of each mark of an arc scale, as docs/project-file.md tells it."""
     s = c["scale"]
     cx, cy = f32(c["location_x"] * CM), f32(c["location_y"] * CM)
     knob = c.get("visible_diameter") or c.get("drill_diameter")

@@ -78,6 +78,7 @@ if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
         contents=$(dpkg-deb -c "$deb")
         for path in usr/bin/svggenerator usr/share/man/man1/svggenerator.1.gz \
                     usr/share/bash-completion/completions/svggenerator usr/share/doc/svggenerator/copyright \
+                    usr/share/doc/svggenerator/docs/parts.md \
                     usr/share/svggenerator/schema/project.schema.json \
                     usr/share/svggenerator/examples/midi_controller.json; do
             grep -q "\./$path\$" <<<"$contents" || fail "package lacks /$path"

@@ -4,8 +4,8 @@ must agree: the library passes its schema and names a source for every part,
 the project schema offers exactly the shipped names (and accepts others), and
 a broken library is refused by the schema and by the program alike.
 
-Usage: parts_schema_test.py PARTS_SCHEMA PARTS_JSON PROJECT_SCHEMA PROGRAM README
-The README's table must list every shipped part.
+Usage: parts_schema_test.py PARTS_SCHEMA PARTS_JSON PROJECT_SCHEMA PROGRAM PARTS_DOC
+The parts table of docs/parts.md must list every shipped part.
 Runs with Debian's python3-jsonschema (draft 2020-12)."""
 import json
 import os
@@ -41,7 +41,7 @@ with open(readme_path, encoding="utf-8") as f:
     readme = f.read()
 for name in parts:
     if f"| `{name}` |" not in readme:
-        failures.append(f"README's parts table lacks '{name}'")
+        failures.append(f"docs/parts.md's parts table lacks '{name}'")
 
 # The project schema completes exactly the shipped names and accepts others.
 project_schema = load(project_schema_path)

@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 zip=$(ls "$work"/package/svggenerator-*.zip | head -n 1)
 contents=$(cmake -E tar tf "$zip")
 failures=0
-for path in svggenerator.exe README.md schema/project.schema.json examples/midi_controller.json parts.json \
+for path in svggenerator.exe README.md docs/parts.md schema/project.schema.json examples/midi_controller.json parts.json \
     schema/parts.schema.json footprint_map.json; do
     grep -qE "^svggenerator-[^/]+/$path\$" <<<"$contents" || { echo "FAIL: zip lacks $path"; failures=1; }
 done

@@ -3,7 +3,7 @@
 //
 //   node studio_test.mjs SVGGENERATOR SOURCE_DIR
 //
-// With STUDIO_SCREENSHOT=1 it also writes the README's picture, docs/studio.png.
+// With STUDIO_SCREENSHOT=1 it also writes the picture of docs/studio.md, docs/studio.png.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';

@@ -29,7 +29,7 @@ public:
 
 }  // namespace
 
-Rendering render_project(json project, const Arguments& run_args, const PartLibrary* parts) {
+PanelRendering render_project(json project, const Arguments& run_args, const PartLibrary* parts) {
     Arguments args = run_args;
     args.separate_files = false;
     args.simulate = false;
@@ -43,7 +43,7 @@ Rendering render_project(json project, const Arguments& run_args, const PartLibr
     const BoxSize box = read_box_size(project, json_file);
     refuse_file_name_clashes(project, args, json_file);
 
-    Rendering rendering;
+    PanelRendering rendering;
     DesignWarningList warnings;
     std::ostream silent(nullptr);
     warn_about_generic(project, json_file, warnings);

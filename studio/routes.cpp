@@ -124,7 +124,7 @@ StudioResponse render(Studio& studio, const std::string& text) {
     const json body = parse_body<json>(text);
     const json& project = project_of(body);
     const Arguments args = studio_arguments(studio.start, settings_of(studio, project));
-    const Rendering rendering = render_project(project, args, studio.parts);
+    const PanelRendering rendering = render_project(project, args, studio.parts);
     json panels = json::object();
     for (const auto& [key, svg] : rendering.panels) panels[key] = svg;
     json warnings = json::array();

@@ -190,6 +190,7 @@ TEST(Sheets, EachPanelGroupIsItsOwnDrawingPlacedApartInsideTheSheet) {
 // on the sheet is its own, so each panel's hatching is clipped by its own
 // recess (a reader takes the first of two alike ids) and engraved.
 TEST(Sheets, EachPanelKeepsItsRecessHatchingOnTheSheet) {
+    if (running_on_windows) GTEST_SKIP() << "it renders with rsvg-convert, a Debian program; the sheet's text is the same";
     TempDir dir;
     write_text(dir / "two.json",
                R"({"Generic": {"width": 10, "height": 5},)"

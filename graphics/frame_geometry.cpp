@@ -47,20 +47,20 @@ PagePoint corner_point(const Corner& k, double r, double degrees) {
 
 }  // namespace
 
-FrameDrawing frame_geometry(const FrameSettings& spec, const Component& c, double font_size) {
+FrameDrawing frame_geometry(const FrameSettings& settings, const Component& c, double font_size) {
     FrameDrawing f;
     f.centre = {c.x, c.y};
     f.turn = rectangle_turn(c);
-    f.width = spec.width;
-    f.height = spec.height;
-    f.radius = std::min({spec.radius, spec.width / 2, spec.height / 2});
-    f.line_width = spec.line_width;
-    f.title = spec.title;
+    f.width = settings.width;
+    f.height = settings.height;
+    f.radius = std::min({settings.radius, settings.width / 2, settings.height / 2});
+    f.line_width = settings.line_width;
+    f.title = settings.title;
     f.title_size = font_size;
-    if (!spec.title.empty()) {
+    if (!settings.title.empty()) {
         // The title's estimated width and half an em of room either side,
         // within the straight part of the top edge.
-        const double half = label_reach(spec.title, font_size, 1, 0) + font_size / 2;
+        const double half = label_reach(settings.title, font_size, 1, 0) + font_size / 2;
         const double room = f.width / 2 - f.radius;
         f.gap = std::pair{-std::min(half, room), std::min(half, room)};
     }

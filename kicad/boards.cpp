@@ -100,9 +100,9 @@ const Footprint* find_reference(const Board& board, const std::string& reference
     return nullptr;
 }
 
-BoardFrame read_frame(const BoardItem& item, const json& spec, const Board& board) {
+BoardFrame read_frame(const BoardItem& item, const json& entry, const Board& board) {
     BoardFrame frame;
-    const json* origin = member(spec, "origin");
+    const json* origin = member(entry, "origin");
     if (origin == nullptr) {
         if (board.aux_origin) frame.origin = *board.aux_origin;
     } else if (!origin->is_object()) {
@@ -122,23 +122,23 @@ BoardFrame read_frame(const BoardItem& item, const json& spec, const Board& boar
     } else {
         frame.origin = {read_number(item, *origin, "x", "origin"), read_number(item, *origin, "y", "origin")};
     }
-    if (member(spec, "rotation") != nullptr) {
-        const double rotation = read_number(item, spec, "rotation", "rotation");
+    if (member(entry, "rotation") != nullptr) {
+        const double rotation = read_number(item, entry, "rotation", "rotation");
         if (rotation != 0 && rotation != 90 && rotation != 180 && rotation != 270) {
             item.fail("rotation", "expected 0, 90, 180 or 270");
         }
         frame.rotation = static_cast<int>(rotation);
     }
-    if (const json* mirror = member(spec, "mirror")) {
+    if (const json* mirror = member(entry, "mirror")) {
         if (!mirror->is_boolean()) item.fail("mirror", "expected true or false");
         frame.mirror = mirror->get<bool>();
     }
     return frame;
 }
 
-bool read_back_side(const BoardItem& item, const json& spec) {
-    if (member(spec, "side") == nullptr) return false;
-    const json& side = spec["side"];
+bool read_back_side(const BoardItem& item, const json& entry) {
+    if (member(entry, "side") == nullptr) return false;
+    const json& side = entry["side"];
     if (side != "front" && side != "back") item.fail("side", "expected \"front\" or \"back\"");
     return side == "back";
 }
@@ -175,14 +175,14 @@ void merge_component(json& section, const std::string& reference, json component
     section[reference] = std::move(component);
 }
 
-void add_board(json& project, const BoardItem& base, const json& spec, const FootprintMap* shipped,
+void add_board(json& project, const BoardItem& base, const json& entry, const FootprintMap* shipped,
                std::ostream& out) {
     BoardItem item = base;
-    if (!spec.is_object()) item.fail("", "expected an object with \"file\" and \"section\"");
-    item.board_file = read_text(item, spec, "file");
-    const std::string section_key = read_text(item, spec, "section");
-    const PatternMap patterns = read_patterns(item, spec);
-    const bool back = read_back_side(item, spec);
+    if (!entry.is_object()) item.fail("", "expected an object with \"file\" and \"section\"");
+    item.board_file = read_text(item, entry, "file");
+    const std::string section_key = read_text(item, entry, "section");
+    const PatternMap patterns = read_patterns(item, entry);
+    const bool back = read_back_side(item, entry);
     const fs::path path = board_path(item.json_file, item.board_file);
     const std::u8string path_text = path.u8string();
     Board board;
@@ -191,7 +191,7 @@ void add_board(json& project, const BoardItem& base, const json& spec, const Foo
     } catch (const BoardReadError& e) {
         item.fail_in_board("file", e.line(), e.what());
     }
-    const BoardFrame frame = read_frame(item, spec, board);
+    const BoardFrame frame = read_frame(item, entry, board);
     json& section = target_section(item, project, section_key);
 
     std::set<std::string> placed;
